@@ -1,0 +1,6 @@
+#include "DisplayState.h"
+
+DisplayState& DisplayState::current() {
+    static DisplayState state;
+    return state;
+}

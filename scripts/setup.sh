@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the program and the tests need.
+# Idempotent: packages already present are left alone. Works as root or via sudo.
+set -euo pipefail
+
+PACKAGES=(
+  # build
+  build-essential cmake ninja-build pkg-config git
+  clang libclang-rt-14-dev clang-format
+  # Qt 6
+  qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
+  qt6-webengine-dev qt6-multimedia-dev qt6-image-formats-plugins qt6-translations-l10n
+  libgl-dev libxkbcommon-dev
+  # compound files
+  libgsf-1-dev libgsf-bin
+  # media playback and clip generation
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav gstreamer1.0-tools
+  # headless runs and fonts
+  xvfb xauth fonts-liberation2
+  # independent checks of the files we write
+  python3 python3-olefile libolecf-utils
+  # the Flash player in the browser pane comes from npm (nodejs ships npm here)
+  nodejs
+)
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "setup: all packages present"
+  exit 0
+fi
+
+echo "setup: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
