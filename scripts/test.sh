@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian 12 machine, builds with warnings as errors, runs every test,
+# runs them again under AddressSanitizer + UndefinedBehaviorSanitizer, and gives each fuzz
+# target a short bounded run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+top=$(pwd)
+jobs=$(nproc 2>/dev/null || echo 2)
+fuzz_seconds=${TM_FUZZ_SECONDS:-20}
+
+bash scripts/setup.sh
+
+if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
+export QT_QPA_PLATFORM=offscreen
+
+echo "== build (warnings are errors)"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTM_WERROR=ON
+cmake --build build -j "$jobs"
+echo "== tests"
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== tests under ASan + UBSan"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTM_WERROR=ON -DTM_SANITIZE=ON \
+  -DTM_BENCH=OFF
+cmake --build build-asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE no-sanitize
+
+echo "== fuzz targets, ${fuzz_seconds}s each"
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DTM_FUZZ=ON -DTM_BENCH=OFF -DTM_CONTENT=OFF -DTM_TESTS=OFF
+cmake --build build-fuzz -j "$jobs" --target fuzz_all
+for target in build-fuzz/fuzz/fuzz_*; do
+  [ -x "$target" ] || continue
+  name=$(basename "$target")
+  corpus="$top/fuzz/corpus/${name#fuzz_}"
+  work=$(mktemp -d)
+  [ -d "$corpus" ] && cp -r "$corpus"/. "$work"/
+  echo "-- $name"
+  "$target" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 \
+    -print_final_stats=0 "$work" 2>&1 | tail -n 3
+  rm -rf "$work"
+done
+echo "== all checks passed"
