@@ -1,0 +1,431 @@
+#include "XmlStorage.h"
+
+#include "Cp1251.h"
+#include "Err.h"
+#include "GsfSupport.h"
+
+#include <QFile>
+
+#include <cstdio>
+#include <map>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using gsfsupport::LogTrap;
+using gsfsupport::Ref;
+
+namespace {
+
+const char* const kMsgCannotOpen = "Не могу открыть файл. Возможно он занят другим приложением.";
+
+// Stream content is read in pieces of this size so that a size that lies is found out
+// before more than one piece beyond the truth is allocated.
+constexpr qint64 kReadChunk = 1 << 20;
+
+// Windows refuses these in element names; libgsf would write them.
+bool isValidStreamName(const QString& name) {
+    if (name.isEmpty() || name.size() > XmlStorage::kMaxNameLength)
+        return false;
+    for (QChar c : name)
+        if (c == u'\\' || c == u'/' || c == u':' || c == u'!' || c.unicode() == 0)
+            return false;
+    return true;
+}
+
+// Compound-file names compare by upper-casing each UTF-16 unit on its own.
+QString foldCase(const QString& name) {
+    QString folded = name;
+    for (QChar& c : folded)
+        c = c.toUpper();
+    return folded;
+}
+
+QString localPathOf(const QByteArray& cp1251Path) {
+    return cp1251::toUnicode(cp1251Path);
+}
+
+std::int32_t resultOf(FileLock::Failure failure) {
+    switch (failure) {
+    case FileLock::Failure::NotFound:
+        return XmlStorage::kFileNotFound;
+    case FileLock::Failure::Busy:
+        return XmlStorage::kShareViolation;
+    default:
+        return XmlStorage::kAccessDenied;
+    }
+}
+
+bool isStorage(GsfInput* child) {
+    return GSF_IS_INFILE(child) && gsf_infile_num_children(GSF_INFILE(child)) >= 0;
+}
+
+} // namespace
+
+struct XmlStorage::ReadState {
+    FileLock lock;
+    Ref<GsfInput> input;
+    Ref<GsfInfile> infile;
+    qint64 fileSize = 0;
+    // Bytes still allowed to be read. Streams of a sound file do not overlap, so together
+    // they never exceed the file; a file whose chains share sectors cannot make us
+    // allocate more than that either.
+    qint64 readBudget = 0;
+    std::vector<QString> names;                        // root children by index
+    std::map<QByteArray, int> streamCache;             // picture name (bytewise) -> child index
+    std::map<int, std::optional<QByteArray>> contents; // child index -> bytes read
+};
+
+struct XmlStorage::WriteState {
+    FileLock lock;
+    std::FILE* file = nullptr;
+    Ref<GsfOutput> sink;
+    Ref<GsfOutfile> outfile;
+    std::shared_ptr<gsfsupport::OpenOutput> current;
+    std::vector<QString> foldedNames; // names created so far, upper-cased
+    bool incomplete = false;
+
+    ~WriteState() {
+        outfile.reset();
+        sink.reset();
+        if (file)
+            std::fclose(file);
+    }
+};
+
+XmlStorage::XmlStorage() = default;
+
+XmlStorage::~XmlStorage() {
+    close();
+}
+
+bool XmlStorage::isOpen() const {
+    return m_read || m_write;
+}
+
+void XmlStorage::createFile(const QByteArray& path) {
+    close();
+    m_storagePath = path;
+    createAt(localPathOf(path));
+}
+
+void XmlStorage::createLocalFile(const QString& localPath) {
+    close();
+    m_storagePath = cp1251::fromUnicodeLossy(localPath);
+    createAt(localPath);
+}
+
+void XmlStorage::createAt(const QString& localPath) {
+    gsfsupport::ensureInitialised();
+
+    auto state = std::make_unique<WriteState>();
+    if (!state->lock.acquire(localPath, FileLock::Access::Create)) {
+        m_lastResult = resultOf(state->lock.failure());
+        throw Err("Failed StgCreateStorageEx");
+    }
+    const int fd = ::dup(state->lock.fd());
+    state->file = fd >= 0 ? ::fdopen(fd, "wb") : nullptr;
+    if (!state->file) {
+        if (fd >= 0)
+            ::close(fd);
+        m_lastResult = kAccessDenied;
+        throw Err("Failed StgCreateStorageEx");
+    }
+    {
+        LogTrap trap;
+        GError* error = nullptr;
+        // keep_open: the FILE is flushed, synced and closed by finishWrite, which checks
+        // every step; libgsf would close it without telling us about a failure.
+        state->sink.reset(
+            gsf_output_stdio_new_FILE(QFile::encodeName(localPath).constData(), state->file, TRUE));
+        g_clear_error(&error);
+        if (state->sink)
+            state->outfile.reset(gsf_outfile_msole_new(state->sink.get()));
+        if (!state->outfile || trap.trapped()) {
+            m_lastResult = kWriteFault;
+            throw Err("Failed StgCreateStorageEx");
+        }
+    }
+    m_write = std::move(state);
+    m_lastResult = kOk;
+}
+
+bool XmlStorage::openRead(const QString& localPath) {
+    gsfsupport::ensureInitialised();
+    auto state = std::make_unique<ReadState>();
+    if (!state->lock.acquire(localPath, FileLock::Access::Read)) {
+        m_lastResult = resultOf(state->lock.failure());
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(state->lock.fd(), &st) != 0) {
+        m_lastResult = kAccessDenied;
+        return false;
+    }
+    state->fileSize = st.st_size;
+    state->readBudget = st.st_size;
+
+    const int fd = ::dup(state->lock.fd());
+    std::FILE* file = fd >= 0 ? ::fdopen(fd, "rb") : nullptr;
+    if (!file) {
+        if (fd >= 0)
+            ::close(fd);
+        m_lastResult = kAccessDenied;
+        return false;
+    }
+    LogTrap trap;
+    GError* error = nullptr;
+    // libgsf owns the FILE from here on (keep_open false) and closes it with the input.
+    state->input.reset(
+        gsf_input_stdio_new_FILE(QFile::encodeName(localPath).constData(), file, FALSE));
+    if (!state->input) {
+        std::fclose(file);
+        m_lastResult = kAccessDenied;
+        return false;
+    }
+    state->infile.reset(gsf_infile_msole_new(state->input.get(), &error));
+    g_clear_error(&error);
+    if (state->infile) {
+        const int count = gsf_infile_num_children(state->infile.get());
+        for (int i = 0; i < count; ++i) {
+            const char* name = gsf_infile_name_by_index(state->infile.get(), i);
+            state->names.push_back(name ? QString::fromUtf8(name) : QString());
+        }
+    }
+    if (!state->infile || trap.trapped()) {
+        m_lastResult = kInvalidHeader;
+        return false;
+    }
+    m_read = std::move(state);
+    m_lastResult = kOk;
+    return true;
+}
+
+void XmlStorage::openForReading(const QByteArray& path) {
+    openLocalForReading(localPathOf(path));
+}
+
+void XmlStorage::openLocalForReading(const QString& localPath) {
+    close();
+    if (!openRead(localPath))
+        throw Err(kMsgCannotOpen);
+    // From here on a failure leaves the file open (and locked) until close().
+    const int xml = findStream(QStringLiteral("xml"));
+    if (xml < 0) {
+        m_lastResult = kFileNotFound;
+        throw Err("Failed OpenStream");
+    }
+    const std::optional<QByteArray> text = readStream(xml);
+    if (!text)
+        throw Err("Failed Read Xml");
+    parse(*text);
+}
+
+void XmlStorage::openForUpdate(const QByteArray& path) {
+    openLocalForUpdate(localPathOf(path));
+}
+
+void XmlStorage::openLocalForUpdate(const QString& localPath) {
+    close();
+    if (!openRead(localPath))
+        throw Err("Failed StgOpenStorage");
+}
+
+int XmlStorage::findStream(const QString& name) const {
+    if (!m_read || !isValidStreamName(name))
+        return -1;
+    const auto& names = m_read->names;
+    int found = -1;
+    for (int i = 0; i < int(names.size()) && found < 0; ++i)
+        if (names[size_t(i)] == name)
+            found = i;
+    if (found < 0) {
+        const QString folded = foldCase(name);
+        for (int i = 0; i < int(names.size()) && found < 0; ++i)
+            if (names[size_t(i)].size() == name.size() && foldCase(names[size_t(i)]) == folded)
+                found = i;
+    }
+    if (found < 0)
+        return -1;
+    LogTrap trap;
+    Ref<GsfInput> child(gsf_infile_child_by_index(m_read->infile.get(), found));
+    if (!child || trap.trapped() || isStorage(child.get()))
+        return -1;
+    return found;
+}
+
+std::optional<QByteArray> XmlStorage::readStream(int index) {
+    auto& read = *m_read;
+    if (auto cached = read.contents.find(index); cached != read.contents.end())
+        return cached->second;
+
+    auto fail = [&]() -> std::optional<QByteArray> {
+        m_lastResult = kReadFault;
+        read.contents[index] = std::nullopt;
+        return std::nullopt;
+    };
+    LogTrap trap;
+    Ref<GsfInput> child(gsf_infile_child_by_index(read.infile.get(), index));
+    if (!child || trap.trapped())
+        return fail();
+    const gsf_off_t size = gsf_input_size(child.get());
+    if (size < 0 || size > read.readBudget)
+        return fail();
+    QByteArray bytes;
+    for (qint64 done = 0; done < size;) {
+        const qint64 piece = std::min<qint64>(kReadChunk, size - done);
+        bytes.resize(qsizetype(done + piece));
+        if (!gsf_input_read(child.get(), size_t(piece),
+                            reinterpret_cast<guint8*>(bytes.data() + done)) ||
+            trap.trapped())
+            return fail();
+        done += piece;
+    }
+    read.readBudget -= size;
+    read.contents[index] = bytes;
+    m_lastResult = kOk;
+    return bytes;
+}
+
+QByteArray XmlStorage::readXmlStream(const QString& name) {
+    const int index = findStream(name);
+    if (index < 0) {
+        m_lastResult = m_read ? kFileNotFound : kInvalidFunction;
+        throw Err("Failed OpenWXmlStream");
+    }
+    const std::optional<QByteArray> text = readStream(index);
+    if (!text)
+        throw Err("Failed Read Xml");
+    return *text;
+}
+
+QByteArray XmlStorage::openPictureStream(const QByteArray& name) {
+    if (m_read) {
+        if (auto hit = m_read->streamCache.find(name); hit != m_read->streamCache.end())
+            return readStream(hit->second).value_or(QByteArray());
+    }
+    const int index = findStream(cp1251::toUnicode(name));
+    if (index < 0) {
+        m_lastResult = m_read ? kFileNotFound : kInvalidFunction;
+        throw Err("Failed OpenStream");
+    }
+    m_read->streamCache[name] = index;
+    return readStream(index).value_or(QByteArray());
+}
+
+std::int32_t XmlStorage::beginStream(const QString& name) {
+    if (!m_write || !m_write->outfile)
+        return kInvalidFunction;
+    if (!isValidStreamName(name))
+        return kInvalidName;
+    auto& write = *m_write;
+    const QString folded = foldCase(name);
+    for (const QString& existing : write.foldedNames)
+        if (existing == folded)
+            return kFileAlreadyExists;
+    if (write.current) {
+        write.current->finish();
+        write.incomplete |= write.current->failed;
+        write.current.reset();
+    }
+    LogTrap trap;
+    Ref<GsfOutput> child(
+        gsf_outfile_new_child(write.outfile.get(), name.toUtf8().constData(), FALSE));
+    if (!child || trap.trapped())
+        return kWriteFault;
+    write.current = std::make_shared<gsfsupport::OpenOutput>();
+    write.current->output = std::move(child);
+    write.foldedNames.push_back(folded);
+    return kOk;
+}
+
+void XmlStorage::writeXmlStream(const QString& name, const QByteArray& text) {
+    m_lastResult = beginStream(name);
+    if (m_lastResult < 0)
+        throw Err("Failed CreateStream");
+    auto& current = *m_write->current;
+    {
+        LogTrap trap;
+        const bool written =
+            text.isEmpty() || gsf_output_write(current.output.get(), size_t(text.size()),
+                                               reinterpret_cast<const guint8*>(text.constData()));
+        if (!written || trap.trapped()) {
+            current.failed = true;
+            m_lastResult = kWriteFault;
+            throw Err("Failed WriteStream");
+        }
+    }
+    current.finish();
+    if (current.failed) {
+        m_lastResult = kWriteFault;
+        throw Err("Failed Commit");
+    }
+}
+
+XmlStorage::CreatedStream XmlStorage::createPictureStream(const QByteArray& name) {
+    CreatedStream created;
+    created.result = m_lastResult = beginStream(cp1251::toUnicode(name));
+    if (created.result == kOk)
+        created.stream = StreamWriter(m_write->current);
+    return created;
+}
+
+bool XmlStorage::finishWrite() {
+    auto& write = *m_write;
+    bool ok = true;
+    if (write.current) {
+        write.current->finish();
+        ok = !write.current->failed;
+        write.current.reset();
+    }
+    {
+        LogTrap trap;
+        if (write.outfile && !gsf_output_close(GSF_OUTPUT(write.outfile.get())))
+            ok = false;
+        write.outfile.reset();
+        if (write.sink && !gsf_output_is_closed(write.sink.get()) &&
+            !gsf_output_close(write.sink.get()))
+            ok = false;
+        write.sink.reset();
+        if (trap.trapped())
+            ok = false;
+    }
+    if (write.file) {
+        ok = std::fflush(write.file) == 0 && ok;
+        ok = !std::ferror(write.file) && ok;
+        ok = ::fsync(::fileno(write.file)) == 0 && ok;
+        ok = std::fclose(write.file) == 0 && ok;
+        write.file = nullptr;
+    }
+    return ok && !write.incomplete;
+}
+
+bool XmlStorage::close() {
+    bool ok = true;
+    if (m_write) {
+        ok = finishWrite();
+        if (!ok)
+            m_lastResult = kWriteFault;
+    }
+    m_write.reset();
+    m_read.reset();
+    clearSaveList();
+    m_storagePath.clear();
+    return ok;
+}
+
+std::vector<XmlStorage::StreamEntry> XmlStorage::rootStreams() const {
+    std::vector<StreamEntry> entries;
+    if (!m_read)
+        return entries;
+    for (int i = 0; i < int(m_read->names.size()); ++i) {
+        LogTrap trap;
+        Ref<GsfInput> child(gsf_infile_child_by_index(m_read->infile.get(), i));
+        if (child && isStorage(child.get()))
+            continue;
+        StreamEntry entry;
+        entry.name = m_read->names[size_t(i)];
+        entry.size = child && !trap.trapped() ? qint64(gsf_input_size(child.get())) : -1;
+        entries.push_back(entry);
+    }
+    return entries;
+}
