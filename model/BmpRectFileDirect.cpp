@@ -1,0 +1,4 @@
+#include "BmpRectFileDirect.h"
+
+BmpRectFileDirect::BmpRectFileDirect() = default;
+BmpRectFileDirect::~BmpRectFileDirect() = default;

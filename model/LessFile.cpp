@@ -1,0 +1,69 @@
+#include "LessFile.h"
+
+#include "BmpRectStream.h"
+#include "Cp1251.h"
+#include "Err.h"
+#include "PictureFiles.h"
+#include "PictureImage.h"
+#include "WindowServices.h"
+
+LessFile::LessFile() {
+    FileDialogRequest request;
+    request.title = picturefiles::dialogTitle();
+    request.filter = picturefiles::dialogFilter();
+    request.mustExist = true;
+    const FileDialogResult chosen = WindowServices::instance().fileDialog(request);
+    if (!chosen.accepted)
+        return; // stays empty: toPicture gives none
+
+    setPicName(picNameFromTitle(cp1251::fromUnicodeLossy(chosen.fileTitle)));
+    if (chosen.path.isEmpty()) {
+        messageBox(QStringLiteral("Неправильный путь"));
+        return;
+    }
+    setFilePath(chosen.path);
+    setName(picturefiles::cutToStreamName(picturefiles::timeSuffix(chosen.path)));
+    setBFrame(true);
+    setCaption(picName());
+
+    const std::optional<QByteArray> bytes = picturefiles::readWhole(chosen.path);
+    if (!bytes) {
+        // Nothing else would tell the user why no picture appeared.
+        messageBox(QStringLiteral("Не удалось прочитать файл рисунка."));
+        return;
+    }
+    m_stream = *bytes;
+    m_streamReady = true;
+}
+
+LessFile::~LessFile() = default;
+
+std::unique_ptr<BmpRectStream> LessFile::toPicture() {
+    if (!m_streamReady)
+        return nullptr;
+    auto picture = std::make_unique<BmpRectStream>();
+    picture->takeBytes(m_stream);
+    m_stream.clear();
+    m_streamReady = false;
+
+    std::unique_ptr<PictureImage> image = PictureImage::decode(picture->streamBytes());
+    if (!image)
+        throw Err("Failed to load picture.");
+    if (image->frameCount() > 1)
+        picture->setBGif(true);
+    picture->adopt(std::move(image));
+    picture->readGifInfo();
+    picture->setCaption(picName());
+    picture->setName(name());
+    picture->setPicName(picName());
+    picture->setBFrame(true);
+    return picture;
+}
+
+QByteArray LessFile::picNameFromTitle(const QByteArray& fileTitle) {
+    QByteArray pic = fileTitle;
+    for (const char* part : {"gif", "GIF", "jpg", "JPG", "jpeg", "JPEG", "bmp", "BMP", "tiff",
+                             "TIFF", "png", "PNG", "."})
+        picturefiles::removeFirst(pic, part);
+    return pic;
+}

@@ -1,0 +1,51 @@
+#include "Pline.h"
+
+#include "Graphics.h"
+#include "ViewTransform.h"
+
+#include <QPainter>
+
+namespace {
+QPointF px(const ViewTransform& vt, PointD p) {
+    const PointD q = vt.toPixels(p);
+    return {q.x, q.y};
+}
+} // namespace
+
+Pline::Pline() : m_penColour(gfx::kBlack) {}
+
+Pline::~Pline() = default;
+
+void Pline::draw(QPainter& g, const ViewTransform& vt) {
+    const QPen pen = gfx::makePen(m_penColour, m_penWidth);
+    for (int i = 0; i + 1 < m_points.count(); ++i)
+        gfx::drawLine(g, pen, px(vt, m_points.at(i)), px(vt, m_points.at(i + 1)));
+}
+
+void Pline::drawCreating(QPainter& g, const ViewTransform& vt) {
+    draw(g, vt);
+    if (m_points.count() >= 1)
+        gfx::drawLine(g, gfx::makePen(m_penColour, m_penWidth),
+                      px(vt, m_points.at(m_points.count() - 1)), px(vt, vt.pointer));
+}
+
+void Pline::addPoint(const ViewTransform& vt) {
+    m_points.add(vt.pointer);
+}
+
+bool Pline::hitTest(const ViewTransform&) {
+    setHit(false);
+    return false;
+}
+
+bool Pline::removeLastPoint() {
+    return m_points.removeLast();
+}
+
+bool Pline::restorePoint() {
+    return m_points.restore();
+}
+
+void Pline::validate() {
+    setComplete(m_points.count() >= 2);
+}

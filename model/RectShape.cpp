@@ -1,0 +1,4 @@
+#include "RectShape.h"
+
+RectShape::RectShape() = default;
+RectShape::~RectShape() = default;

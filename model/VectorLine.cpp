@@ -1,0 +1,57 @@
+#include "VectorLine.h"
+
+#include "Graphics.h"
+#include "ViewTransform.h"
+
+#include <QPainter>
+
+namespace {
+QPointF px(const ViewTransform& vt, PointD p) {
+    const PointD q = vt.toPixels(p);
+    return {q.x, q.y};
+}
+} // namespace
+
+VectorLine::VectorLine() : m_penColour(gfx::kGreen) {}
+
+VectorLine::~VectorLine() = default;
+
+void VectorLine::draw(QPainter& g, const ViewTransform& vt) {
+    if (m_points.count() < 2)
+        return;
+    gfx::drawArrow(g, gfx::makePen(m_penColour, m_penWidth), px(vt, m_points.at(0)),
+                   px(vt, m_points.at(1)));
+}
+
+void VectorLine::drawCreating(QPainter& g, const ViewTransform& vt) {
+    if (m_points.count() != 1)
+        return;
+    gfx::drawArrow(g, gfx::makePen(m_penColour, m_penWidth), px(vt, m_points.at(0)),
+                   px(vt, vt.pointer));
+}
+
+void VectorLine::addPoint(const ViewTransform& vt) {
+    const int n = m_points.count();
+    if (n >= 2)
+        return;
+    m_points.add(vt.pointer);
+    if (n == 1)
+        notifyEndTool(); // the arrow is complete; must stay the last use of this shape
+}
+
+bool VectorLine::hitTest(const ViewTransform&) {
+    setHit(false);
+    return false;
+}
+
+bool VectorLine::removeLastPoint() {
+    return m_points.removeLast();
+}
+
+bool VectorLine::restorePoint() {
+    return m_points.restore();
+}
+
+void VectorLine::validate() {
+    setComplete(m_points.count() >= 2);
+}
