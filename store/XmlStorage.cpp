@@ -246,9 +246,11 @@ int XmlStorage::findStream(const QString& name) const {
     }
     if (found < 0)
         return -1;
+    // A storage is not a stream. An entry that cannot even be opened is a damaged stream:
+    // it is found, and reading it fails (readStream).
     LogTrap trap;
     Ref<GsfInput> child(gsf_infile_child_by_index(m_read->infile.get(), found));
-    if (!child || trap.trapped() || isStorage(child.get()))
+    if (child && !trap.trapped() && isStorage(child.get()))
         return -1;
     return found;
 }

@@ -1,0 +1,3 @@
+<Data>
+This is a text file, not a compound file.
+</Data>
