@@ -1,0 +1,140 @@
+#include "Scene.h"
+
+#include "BmpRect.h"
+#include "BmpRectStream.h"
+#include "CreateShape.h"
+#include "EstimateBounds.h"
+#include "Instances.h"
+#include "Shape.h"
+
+namespace {
+
+// Row layout, plate units: each picture stands this high a vector and this far from the
+// previous one.
+constexpr double kRowGap = 30.0;
+constexpr double kUpright = 100.0;
+
+} // namespace
+
+Scene::Scene() = default;
+
+Scene::~Scene() {
+    Instances::unregisterPlateScene(*this);
+    destroyShapes();
+}
+
+void Scene::destroyShapes() {
+    std::vector<Shape*> recorded;
+    recorded.reserve(m_lessonHistory.size());
+    for (const LessonEdit& e : m_lessonHistory)
+        recorded.push_back(e.picture);
+    m_lessonHistory.clear();
+    m_selected = nullptr;
+    m_shapes.clear(recorded);
+}
+
+void Scene::clear() {
+    destroyShapes();
+    m_storage.close();
+}
+
+void Scene::drawAll(QPainter& g, const ViewTransform& vt) {
+    for (Shape* shape : m_shapes)
+        shape->draw(g, vt);
+    m_current->drawOverlay(g, vt);
+}
+
+Shape* Scene::shapeAt(const ViewTransform& vt) {
+    for (Shape* shape : m_shapes) {
+        if (shape->hitTest(vt))
+            return shape;
+    }
+    return nullptr;
+}
+
+BmpRect* Scene::firstPicture() const {
+    for (Shape* shape : m_shapes) {
+        if (auto* picture = dynamic_cast<BmpRect*>(shape))
+            return picture;
+    }
+    return nullptr;
+}
+
+PointD Scene::lastPictureCorner() const {
+    for (auto it = m_shapes.rbegin(); it != m_shapes.rend(); ++it) {
+        if (const auto* picture = dynamic_cast<const BmpRect*>(*it))
+            return picture->corner(1);
+    }
+    return {};
+}
+
+void Scene::clearSelection() {
+    for (Shape* shape : m_shapes) {
+        if (auto* picture = dynamic_cast<BmpRect*>(shape))
+            picture->setState(BmpRect::kStateNormal);
+    }
+}
+
+bool Scene::findSelected() {
+    for (Shape* shape : m_shapes) {
+        auto* picture = dynamic_cast<BmpRect*>(shape);
+        if (picture && picture->isSelected()) {
+            m_selected = picture;
+            return true;
+        }
+    }
+    return false;
+}
+
+void Scene::updateEdgeMarksAll(const ViewTransform& vt) {
+    for (Shape* shape : m_shapes) {
+        if (auto* picture = dynamic_cast<BmpRect*>(shape))
+            picture->updateEdgeMarks(vt);
+    }
+}
+
+void Scene::layoutRow() {
+    const BmpRectStream* previous = nullptr;
+    for (Shape* shape : m_shapes) {
+        auto* picture = dynamic_cast<BmpRectStream*>(shape);
+        if (!picture)
+            continue;
+        if (!previous) {
+            picture->placeByVector({0.0, 0.0}, {0.0, kUpright});
+        } else {
+            const PointD c = previous->corner(1);
+            picture->placeByVector({c.x + kRowGap, c.y}, {c.x + kRowGap, c.y + kUpright});
+        }
+        picture->setComplete(true);
+        Shape::notifyEndTool();
+        previous = picture;
+    }
+}
+
+RectD Scene::estimateBounds() const {
+    return ::estimateBounds(m_shapes);
+}
+
+std::unique_ptr<Shape> Scene::createShape(int kind) {
+    return ::createShape(kind);
+}
+
+void Scene::startMove() {
+    m_current = &m_changePos;
+    if (m_selected)
+        m_changePos.setCorners(m_selected->corners());
+}
+
+bool Scene::startNewShape(int kind) {
+    m_current = &m_newShape;
+    return m_newShape.begin(kind);
+}
+
+void Scene::resetTool() {
+    m_current = &m_draw;
+}
+
+void Scene::endTool() {
+    m_current->finish();
+    m_current = &m_draw;
+}

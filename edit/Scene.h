@@ -1,0 +1,114 @@
+#pragma once
+
+#include "ChangePos.h"
+#include "Draw.h"
+#include "DrawNodes.h"
+#include "EditShape.h"
+#include "LessonEdit.h"
+#include "NewShape.h"
+#include "PointD.h"
+#include "RectD.h"
+#include "ShapeList.h"
+#include "XmlStorage.h"
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+class BmpRect;
+class QPainter;
+class Shape;
+class ViewTransform;
+
+// What one picture view shows: the shape list, the edit tools bound to it, the container
+// used to read and write its file, the file path, the selected picture and the lesson edit
+// history, with the walks over the list that the views need.
+//
+// Every walk keeps its position locally, so walks may nest (a shape operation called from
+// one may start another).
+class Scene {
+public:
+    Scene();
+    Scene(const Scene&) = delete;
+    Scene& operator=(const Scene&) = delete;
+    // Destroys the owned shapes (those of the list, its histories and the lesson history).
+    ~Scene();
+
+    ShapeList& shapes() { return m_shapes; }
+    const ShapeList& shapes() const { return m_shapes; }
+    XmlStorage& storage() { return m_storage; }
+
+    // Draws every shape in list order, then the current tool's overlay.
+    void drawAll(QPainter& g, const ViewTransform& vt);
+    // The first shape in list order whose hitTest answers true; shapes after it are not
+    // asked. Null when none is hit.
+    Shape* shapeAt(const ViewTransform& vt);
+    // The first picture (any BmpRect) in list order, or null.
+    BmpRect* firstPicture() const;
+    // Lower right corner (corner1) of the last picture in the list; (0, 0) without pictures.
+    PointD lastPictureCorner() const;
+    // Every picture back to the normal state.
+    void clearSelection();
+    // The first selected picture becomes selected(); false (selected() unchanged) when none.
+    bool findSelected();
+    // The picture found by the last successful findSelected; null after clear().
+    BmpRect* selected() const { return m_selected; }
+    // Edge marks of every picture from the pointer.
+    void updateEdgeMarksAll(const ViewTransform& vt);
+    // Stands the stored pictures (BmpRectStream) upright side by side from (0, 0), 30 plate
+    // units apart, each lower edge at the previous one's lower right corner; other shapes
+    // keep their places. Each placed picture is complete and ends the plate view's tool.
+    void layoutRow();
+    // Raises Err "EstimateBounds() : bound is empty" when the shapes have no points.
+    RectD estimateBounds() const;
+    // An empty shape of the kind (0 VectorLine, 1 BmpRectFile, 2 BmpRectFileDirect,
+    // 3 BmpRectStream, 4 RectShape, 5 Pline); null for any other number.
+    static std::unique_ptr<Shape> createShape(int kind);
+
+    QString filePath() const { return m_filePath; }
+    void setFilePath(const QString& path) { m_filePath = path; }
+
+    // Destroys every shape the scene owns, empties the lesson history (its records would name
+    // destroyed pictures), forgets the selection and closes the container.
+    void clear();
+
+    // Tools. The current one starts as (and returns to) the plain Draw.
+    Draw& currentTool() const { return *m_current; }
+    Draw& drawTool() { return m_draw; }
+    DrawNodes& drawNodesTool() { return m_drawNodes; }
+    NewShape& newShapeTool() { return m_newShape; }
+    EditShape& editShapeTool() { return m_editShape; }
+    ChangePos& changePosTool() { return m_changePos; }
+
+    // Makes ChangePos current with the selected picture's corners (its previous corners
+    // when there is no selected picture).
+    void startMove();
+    // Makes NewShape current with an empty shape of the kind; false when the kind makes none.
+    bool startNewShape(int kind);
+    // The plain Draw becomes current; the current tool's operation is dropped unfinished.
+    void resetTool();
+    // Finishes the current tool's operation, then the plain Draw becomes current.
+    void endTool();
+
+    // Lesson edit records, oldest first. A deleted picture lives on only through its
+    // record; the scene destroys it on clear().
+    std::vector<LessonEdit>& lessonHistory() { return m_lessonHistory; }
+    const std::vector<LessonEdit>& lessonHistory() const { return m_lessonHistory; }
+
+private:
+    void destroyShapes();
+
+    // The list first: the tools are bound to it.
+    ShapeList m_shapes;
+    Draw m_draw{m_shapes};
+    DrawNodes m_drawNodes{m_shapes};
+    NewShape m_newShape{m_shapes};
+    EditShape m_editShape{m_shapes};
+    ChangePos m_changePos{m_shapes};
+    Draw* m_current = &m_draw;
+    XmlStorage m_storage;
+    QString m_filePath;
+    BmpRect* m_selected = nullptr;
+    std::vector<LessonEdit> m_lessonHistory;
+};
