@@ -1,0 +1,461 @@
+#include "BmpRectFile.h"
+#include "BmpRectStream.h"
+#include "Cp1251.h"
+#include "Err.h"
+#include "GifBytes.h"
+#include "ImageBytes.h"
+#include "LessFile.h"
+#include "PictureImage.h"
+#include "ScriptedWindowServices.h"
+#include "ViewTransform.h"
+#include "XmlDoc.h"
+
+#include <QBuffer>
+#include <QDateTime>
+#include <QFile>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+namespace {
+
+QString loadError(const QByteArray& bytes) {
+    BmpRectStream p;
+    try {
+        p.loadFromStream(bytes, "x", {0, 0}, {0, 10});
+    } catch (const Err& e) {
+        return e.text();
+    }
+    return {};
+}
+
+quint32 crc32(const char* data, int n) {
+    quint32 c = 0xffffffffu;
+    for (int i = 0; i < n; ++i) {
+        c ^= quint8(data[i]);
+        for (int k = 0; k < 8; ++k)
+            c = (c >> 1) ^ (0xedb88320u & (0u - (c & 1u)));
+    }
+    return ~c;
+}
+
+// A PNG whose header claims w x h pixels over a tiny body: a decompression bomb.
+QByteArray pngClaiming(quint32 w, quint32 h) {
+    QByteArray png = imagebytes::solidPng(1, 1, Qt::red);
+    // IHDR data starts at 16: width, height, then the chunk's CRC over type + data at 29.
+    qToBigEndian(w, png.data() + 16);
+    qToBigEndian(h, png.data() + 20);
+    const quint32 crc = crc32(png.constData() + 12, 17);
+    qToBigEndian(crc, png.data() + 29);
+    return png;
+}
+
+QList<gifbytes::Frame> frames(int n, int firstDelayCs, bool withDelay = true) {
+    QList<gifbytes::Frame> out;
+    for (int i = 0; i < n; ++i)
+        out << gifbytes::Frame{i % 4, i == 0 ? firstDelayCs : 50, withDelay};
+    return out;
+}
+
+std::unique_ptr<BmpRectStream> gifPicture(int frameCount, int firstDelayCs = 10) {
+    auto p = std::make_unique<BmpRectStream>();
+    p->setBGif(true);
+    p->loadFromStream(gifbytes::build(4, 3, frames(frameCount, firstDelayCs)), "gif", {0, 0},
+                      {0, 10});
+    return p;
+}
+
+QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes,
+                  qint64 mtime = 1700000000) {
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return {};
+    f.write(bytes);
+    f.flush(); // before the time is set, or closing would set it again
+    f.setFileTime(QDateTime::fromSecsSinceEpoch(mtime), QFileDevice::FileModificationTime);
+    return path;
+}
+
+} // namespace
+
+class TestPictures : public QObject {
+    Q_OBJECT
+private slots:
+    void loadAppliesStoredScale();
+    void loadRejects_data();
+    void loadRejects();
+    void gifInfo_data();
+    void gifInfo();
+    void gifFlagOnStillImage();
+    void truncatedAnimationKeepsFrames();
+    void cloneIsIndependent();
+    void cloneWithoutImageSaysSo();
+    void reloadKeepsFrameIndex();
+    void writeStreamGivesOwnBytes();
+    void writeRecordLines();
+    void picNameFromTitle_data();
+    void picNameFromTitle();
+    void lessFileReadsChosenFile();
+    void lessFileCancelled();
+    void lessFileUnreadable();
+    void lessFileNotAPicture();
+    void lessFileSingleFrameGifIsStill();
+    void lessFilesOfSameSecondShareName();
+    void bmpRectFileNameKeepsLast31();
+    void bmpRectFileLoadsAnimation();
+};
+
+void TestPictures::loadAppliesStoredScale() {
+    BmpRectStream p;
+    p.setStoredScale(0.5);
+    p.loadFromStream(imagebytes::solidPng(400, 300, Qt::blue), "name1", {10, 10}, {10, 50});
+    QCOMPARE(p.width(), 200);
+    QCOMPARE(p.height(), 150);
+    QCOMPARE(p.name(), QByteArray("name1"));
+    QCOMPARE(p.corner(2), (PointD{210, 160}));
+    QCOMPARE(p.referenceLength(), 10.0);
+    QVERIFY(p.hasImage());
+    QCOMPARE(p.image()->size(), QSize(400, 300));
+}
+
+void TestPictures::loadRejects_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("not an image") << QByteArray("hello, this is text and not a picture");
+    QTest::newRow("truncated PNG") << imagebytes::solidPng(50, 50, Qt::red).left(40);
+    QTest::newRow("PNG claiming 60000 x 60000") << pngClaiming(60000, 60000);
+    QTest::newRow("PNG claiming 0 x 10") << pngClaiming(0, 10);
+    QTest::newRow("GIF screen of 65535 x 65535") << [] {
+        QByteArray g = gifbytes::build(2, 2, frames(2, 5));
+        g[6] = g[7] = g[8] = g[9] = char(0xff);
+        return g;
+    }();
+    QTest::newRow("format outside the five") << QByteArray("P1\n2 2\n0 1\n1 0\n");
+}
+
+void TestPictures::loadRejects() {
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(loadError(bytes), QStringLiteral("Failed to load picture."));
+}
+
+void TestPictures::gifInfo_data() {
+    QTest::addColumn<int>("frameCount");
+    QTest::addColumn<int>("firstDelayCs");
+    QTest::addColumn<bool>("withDelay");
+    QTest::addColumn<int>("expectedDelayMs");
+    QTest::newRow("delay 8 gives 80 ms") << 3 << 8 << true << 80;
+    QTest::newRow("delay 0 would spin: 100 ms") << 2 << 0 << true << 100;
+    QTest::newRow("delay 1 would spin: 100 ms") << 2 << 1 << true << 100;
+    QTest::newRow("delay 2 is kept") << 5 << 2 << true << 20;
+    QTest::newRow("no delay given: 100 ms") << 4 << 0 << false << 100;
+    QTest::newRow("long delay") << 2 << 250 << true << 2500;
+}
+
+void TestPictures::gifInfo() {
+    QFETCH(int, frameCount);
+    QFETCH(int, firstDelayCs);
+    QFETCH(bool, withDelay);
+    QFETCH(int, expectedDelayMs);
+    BmpRectStream p;
+    p.setBGif(true);
+    p.loadFromStream(gifbytes::build(5, 4, frames(frameCount, firstDelayCs, withDelay)), "g",
+                     {0, 0}, {0, 10});
+    QCOMPARE(p.frameCount(), frameCount);
+    QCOMPARE(p.frameDelay(), expectedDelayMs);
+    QCOMPARE(p.frameIndex(), 0);
+    QCOMPARE(p.width(), 5);
+    QCOMPARE(p.height(), 4);
+}
+
+void TestPictures::gifFlagOnStillImage() {
+    // A record may mark a still image as animated: stepping must stay on its one frame.
+    BmpRectStream p;
+    p.setBGif(true);
+    p.loadFromStream(imagebytes::solidPng(8, 8, Qt::red), "s", {0, 0}, {0, 10});
+    QCOMPARE(p.frameCount(), 1);
+    QImage target(20, 20, QImage::Format_RGB32);
+    QPainter g(&target);
+    ViewTransform vt;
+    vt.viewHeight = 20;
+    for (int i = 0; i < 3; ++i)
+        p.draw(g, vt);
+    QCOMPARE(p.frameIndex(), 0);
+}
+
+void TestPictures::truncatedAnimationKeepsFrames() {
+    // The stream ends inside the third frame: the first two still play, the rest are skipped.
+    QByteArray g = gifbytes::build(4, 3, frames(4, 10));
+    const qsizetype cut = g.lastIndexOf(QByteArray("\x21\xf9", 2));
+    g = g.left(cut - 5);
+    auto p = std::make_unique<BmpRectStream>();
+    p->setBGif(true);
+    p->loadFromStream(g, "t", {0, 0}, {0, 10});
+    PictureImage* image = p->image();
+    QVERIFY(image->selectFrame(1));
+    const int count = image->frameCount();
+    for (int i = 2; i < count; ++i)
+        image->selectFrame(i);
+    QVERIFY(image->selectFrame(0));
+    QVERIFY(!image->selectFrame(count)); // past the end
+}
+
+void TestPictures::cloneIsIndependent() {
+    ScriptedWindowServices ui;
+    auto source = gifPicture(7, 8);
+    source->setBFrame(true);
+    source->setBAvi(true);
+    source->setSrcName("src.exe");
+    source->setSwfNameMy("movie.swf");
+    source->setAviName("clip.avi");
+    source->setPicName("Кошка");
+    source->setCaption("Кошка");
+    source->setName("*12345");
+    source->placeByVector({3, 4}, {3, 40});
+    source->setState(BmpRect::kStateSelected);
+    source->updateEdgeMarks([] {
+        ViewTransform vt;
+        vt.pointer = {4, 5};
+        return vt;
+    }());
+    QImage target(10, 10, QImage::Format_RGB32);
+    {
+        QPainter g(&target);
+        ViewTransform vt;
+        vt.viewHeight = 10;
+        for (int i = 0; i < 5; ++i)
+            source->draw(g, vt);
+    }
+    QCOMPARE(source->frameIndex(), 5);
+
+    std::unique_ptr<BmpRectStream> copy = source->clone();
+    QVERIFY(ui.messages.isEmpty());
+    QCOMPARE(copy->frameIndex(), 0);
+    QCOMPARE(copy->state(), BmpRect::kStateNormal);
+    QCOMPARE(copy->penWidth(), 1.0);
+    QVERIFY(!copy->leftMark() && !copy->rightMark());
+    QCOMPARE(copy->corners(), source->corners());
+    QCOMPARE(copy->vecBeg(), source->vecBeg());
+    QCOMPARE(copy->vecEnd(), source->vecEnd());
+    QCOMPARE(copy->frameCount(), 7);
+    QCOMPARE(copy->frameDelay(), 80);
+    QVERIFY(copy->bFrame() && copy->bAvi() && copy->bGif());
+    QCOMPARE(copy->srcName(), QByteArray("src.exe"));
+    QCOMPARE(copy->swfNameMy(), QByteArray("movie.swf"));
+    QCOMPARE(copy->aviName(), QByteArray("clip.avi"));
+    QCOMPARE(copy->picName(), source->picName());
+    QCOMPARE(copy->caption(), source->caption());
+    QCOMPARE(copy->name(), QByteArray("*12345"));
+    QCOMPARE(copy->image()->currentFrame(), 0);
+
+    // Changing and then destroying the source leaves the copy whole.
+    const QByteArray bytes = source->streamBytes();
+    source->setScale(3.0);
+    source->setCaption("другое");
+    source.reset();
+    QCOMPARE(copy->streamBytes(), bytes);
+    QCOMPARE(copy->width(), 4);
+    QCOMPARE(copy->caption(), QByteArray("Кошка"));
+    {
+        QPainter g(&target);
+        ViewTransform vt;
+        vt.viewHeight = 10;
+        copy->draw(g, vt); // the first drawing of a copy shows frame 1
+    }
+    QCOMPARE(copy->frameIndex(), 1);
+    QCOMPARE(copy->image()->currentFrame(), 1);
+}
+
+void TestPictures::cloneWithoutImageSaysSo() {
+    ScriptedWindowServices ui;
+    BmpRectStream empty;
+    auto copy = empty.clone();
+    QVERIFY(!copy->hasImage());
+    QCOMPARE(ui.messageTexts(), QStringList{"Failed clone"});
+    QCOMPARE(ui.messages.front().title, kAppName);
+}
+
+void TestPictures::reloadKeepsFrameIndex() {
+    auto p = gifPicture(3);
+    QImage target(10, 10, QImage::Format_RGB32);
+    QPainter g(&target);
+    ViewTransform vt;
+    vt.viewHeight = 10;
+    p->draw(g, vt);
+    p->draw(g, vt);
+    p->reloadImage();
+    QCOMPARE(p->frameIndex(), 2);
+    QVERIFY(p->hasImage());
+    p->draw(g, vt);
+    QCOMPARE(p->frameIndex(), 0);
+}
+
+void TestPictures::writeStreamGivesOwnBytes() {
+    const QByteArray jpeg = imagebytes::encode(imagebytes::quadrants(64, 48), "JPEG", 85);
+    BmpRectStream p;
+    p.loadFromStream(jpeg, "j", {0, 0}, {0, 10});
+    QByteArray out;
+    QBuffer target(&out);
+    target.open(QIODevice::WriteOnly);
+    QVERIFY(p.writeStreamTo(target));
+    QCOMPARE(out, jpeg);
+}
+
+void TestPictures::writeRecordLines() {
+    BmpRectStream p;
+    p.setStoredScale(0.5);
+    p.loadFromStream(imagebytes::solidPng(40, 20, Qt::red), "Рис1", {10, 20}, {10, 30});
+    p.setBFrame(true);
+    p.setPicName("Кот");
+    XmlDoc doc;
+    doc.createRoot("Data");
+    p.writeRecord(doc);
+    const QByteArray expected = "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n"
+                                "<Data>\n"
+                                "<Object type=\"BmpRectStream\">\n"
+                                "<bFrame>1</bFrame>\n"
+                                "<bAvi>0</bAvi>\n"
+                                "<bGif>0</bGif>\n"
+                                "<scale>0.5</scale>\n"
+                                "<srcName></srcName>\n"
+                                "<swfNameMy></swfNameMy>\n"
+                                "<aviName></aviName>\n"
+                                "<picName>Кот</picName>\n"
+                                "<name>Рис1</name>\n"
+                                "<vecBeg>\n<x>10</x>\n<y>20</y>\n</vecBeg>\n"
+                                "<vecEnd>\n<x>10</x>\n<y>30</y>\n</vecEnd>\n"
+                                "</Object>\n"
+                                "</Data>\n";
+    QCOMPARE(doc.serialize(), expected);
+}
+
+void TestPictures::picNameFromTitle_data() {
+    QTest::addColumn<QByteArray>("title");
+    QTest::addColumn<QByteArray>("picName");
+    QTest::newRow("Cat.GIF") << QByteArray("Cat.GIF") << QByteArray("Cat");
+    QTest::newRow("Fish.jpeg") << QByteArray("Fish.jpeg") << QByteArray("Fish");
+    QTest::newRow("gift.gif") << QByteArray("gift.gif") << QByteArray("tgif");
+    QTest::newRow("photo.JPG") << QByteArray("photo.JPG") << QByteArray("photo");
+    QTest::newRow("two dots") << QByteArray("a.b.png") << QByteArray("ab.");
+    QTest::newRow("no extension") << QByteArray("Road") << QByteArray("Road");
+}
+
+void TestPictures::picNameFromTitle() {
+    QFETCH(QByteArray, title);
+    QFETCH(QByteArray, picName);
+    QCOMPARE(LessFile::picNameFromTitle(title), picName);
+}
+
+void TestPictures::lessFileReadsChosenFile() {
+    QTemporaryDir dir;
+    const QByteArray png = imagebytes::solidPng(30, 20, Qt::green);
+    ScriptedWindowServices ui;
+    ui.chosenFiles << writeFile(dir, "Дорога.png", png, 1234567890);
+    LessFile file;
+    QCOMPARE(ui.fileDialogs.size(), 1);
+    QCOMPARE(ui.fileDialogs.front().title, QStringLiteral("Укажите файл рисунка"));
+    QVERIFY(ui.fileDialogs.front().filter.contains("*.JFIF"));
+    QVERIFY(ui.fileDialogs.front().mustExist);
+    QVERIFY(file.isStreamReady());
+    QCOMPARE(file.name(), QByteArray("*1234567890"));
+    QCOMPARE(file.picName(), cp1251::fromUnicodeLossy("Дорога"));
+    QVERIFY(file.bFrame());
+
+    std::unique_ptr<BmpRectStream> p = file.toPicture();
+    QVERIFY(p);
+    QCOMPARE(p->streamBytes(), png);
+    QCOMPARE(p->width(), 30);
+    QCOMPARE(p->height(), 20);
+    QCOMPARE(p->name(), QByteArray("*1234567890"));
+    QCOMPARE(p->caption(), file.picName());
+    QVERIFY(p->bFrame());
+    QVERIFY(!p->bGif());
+    QVERIFY(!p->isComplete());  // the lesson places it
+    QVERIFY(!file.toPicture()); // the bytes went over to the picture
+    QVERIFY(ui.messages.isEmpty());
+}
+
+void TestPictures::lessFileCancelled() {
+    ScriptedWindowServices ui;
+    LessFile file;
+    QVERIFY(!file.isStreamReady());
+    QVERIFY(!file.toPicture());
+    QVERIFY(ui.messages.isEmpty());
+}
+
+void TestPictures::lessFileUnreadable() {
+    QTemporaryDir dir;
+    ScriptedWindowServices ui;
+    ui.chosenFiles << dir.filePath("gone.png");
+    LessFile file;
+    QVERIFY(!file.toPicture());
+    QCOMPARE(ui.messages.size(), 1); // the user learns why nothing was added
+}
+
+void TestPictures::lessFileNotAPicture() {
+    QTemporaryDir dir;
+    ScriptedWindowServices ui;
+    ui.chosenFiles << writeFile(dir, "notes.gif", "GIF89a but not really");
+    LessFile file;
+    QVERIFY(file.isStreamReady());
+    QVERIFY_THROWS_EXCEPTION(Err, file.toPicture());
+}
+
+void TestPictures::lessFileSingleFrameGifIsStill() {
+    QTemporaryDir dir;
+    ScriptedWindowServices ui;
+    ui.chosenFiles << writeFile(dir, "one.gif", gifbytes::build(3, 3, frames(1, 8)));
+    ui.chosenFiles << writeFile(dir, "many.gif", gifbytes::build(3, 3, frames(3, 8)));
+    LessFile one;
+    auto still = one.toPicture();
+    QVERIFY(!still->bGif());
+    QCOMPARE(still->frameCount(), 1);
+    LessFile many;
+    auto moving = many.toPicture();
+    QVERIFY(moving->bGif());
+    QCOMPARE(moving->frameCount(), 3);
+    QCOMPARE(moving->frameDelay(), 80);
+}
+
+void TestPictures::lessFilesOfSameSecondShareName() {
+    QTemporaryDir dir;
+    ScriptedWindowServices ui;
+    ui.chosenFiles << writeFile(dir, "a.png", imagebytes::solidPng(2, 2, Qt::red), 1600000000)
+                   << writeFile(dir, "b.png", imagebytes::solidPng(3, 3, Qt::blue), 1600000000);
+    LessFile a;
+    LessFile b;
+    QCOMPARE(a.name(), b.name());
+    QCOMPARE(a.name(), QByteArray("*1600000000"));
+}
+
+void TestPictures::bmpRectFileNameKeepsLast31() {
+    QTemporaryDir dir;
+    ScriptedWindowServices ui;
+    const QString title = QString(36, QLatin1Char('x')) + ".gif"; // 40 characters
+    ui.chosenFiles << writeFile(dir, title, imagebytes::solidPng(5, 5, Qt::red), 1111111111);
+    BmpRectFile file;
+    const QByteArray full = title.toLatin1() + "*1111111111";
+    QCOMPARE(file.name(), full.right(31));
+    QCOMPARE(file.picName(), QByteArray(36, 'x'));
+    QVERIFY(file.bFrame());
+    QVERIFY(file.hasImage()); // content decides the format, not the name
+    QVERIFY(file.srcName().isEmpty());
+}
+
+void TestPictures::bmpRectFileLoadsAnimation() {
+    QTemporaryDir dir;
+    ScriptedWindowServices ui;
+    ui.chosenFiles << writeFile(dir, "run.gif", gifbytes::build(6, 4, frames(4, 3)));
+    BmpRectFile file;
+    QVERIFY(file.hasImage());
+    QVERIFY(file.bGif());
+    QCOMPARE(file.frameCount(), 4);
+    QCOMPARE(file.frameDelay(), 30);
+    QCOMPARE(file.width(), 6);
+    QVERIFY(!file.loadFromFile(dir.filePath("missing.gif")));
+    QVERIFY(!file.hasImage());
+}
+
+QTEST_MAIN(TestPictures)
+#include "test_pictures.moc"
