@@ -1,0 +1,96 @@
+#include "LoadDlg.h"
+
+#include "ActiveViewFocus.h"
+#include "DialogUnits.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QProgressBar>
+
+#include <algorithm>
+
+namespace {
+LoadDlg* g_instance = nullptr;
+}
+
+LoadDlg::LoadDlg(QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    setWindowTitle(QStringLiteral("Загрузка..."));
+    setModal(false);
+    const QFont font = DialogUnits::templateFont(QStringLiteral("MS Shell Dlg"), 8);
+    setFont(font);
+    const DialogUnits du(font);
+    setFixedSize(du.size(kWidthDu, kHeightDu));
+
+    // Progress bar at (1, 0), 304 × 20 units, without a frame of its own.
+    m_bar = new QProgressBar(this);
+    m_bar->setGeometry(du.rect(1, 0, 304, 20));
+    m_bar->setTextVisible(false);
+    m_bar->setRange(0, 100);
+    m_bar->setValue(0);
+    m_bar->setFocusPolicy(Qt::NoFocus);
+
+    g_instance = this;
+}
+
+LoadDlg::~LoadDlg() {
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+LoadDlg* LoadDlg::instance() {
+    return g_instance;
+}
+
+int LoadDlg::rangeEnd() const {
+    return m_bar->maximum();
+}
+
+int LoadDlg::position() const {
+    return m_bar->value();
+}
+
+void LoadDlg::setRange(int upper) {
+    m_bar->setRange(0, std::max(upper, 1));
+    showProgress(0);
+}
+
+void LoadDlg::setStep(int step) {
+    m_step = step;
+}
+
+void LoadDlg::stepIt() {
+    const long long next = static_cast<long long>(m_bar->value()) + m_step;
+    showProgress(static_cast<int>(std::clamp<long long>(next, 0, m_bar->maximum())));
+}
+
+void LoadDlg::showProgress(int value) {
+    m_bar->setValue(value);
+    // The loader may not return to the event loop for a while: paint now.
+    if (isVisible())
+        m_bar->repaint();
+}
+
+void LoadDlg::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        ActiveViewFocus::restore();
+        event->accept();
+        return;
+    case Qt::Key_Escape:
+        // Consumed: the window stays until the load ends.
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+void LoadDlg::closeEvent(QCloseEvent* event) {
+    if (event->spontaneous()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QDialog>
+
+class QProgressBar;
+
+// The modeless "Загрузка..." window with its progress bar, shown while a fragment loads.
+// The loader's progress reaches it through setRange and stepIt (the plate view adapts the
+// loader's callback). Enter gives the focus back to the active view; Esc and the window
+// manager's close do not close it: it lives exactly as long as its owner keeps it.
+//
+// While one exists it is the program-wide loading window (instance()).
+class LoadDlg : public QDialog {
+    Q_OBJECT
+public:
+    // Template size in dialog units, font "MS Shell Dlg" 8.
+    static constexpr int kWidthDu = 306;
+    static constexpr int kHeightDu = 20;
+
+    // `owner` keeps the window above the main window; nullptr makes it free-standing.
+    explicit LoadDlg(QWidget* owner = nullptr);
+    ~LoadDlg() override;
+
+    static LoadDlg* instance();
+
+    QProgressBar* progressBar() const { return m_bar; }
+    int rangeEnd() const;
+    int position() const;
+    int stepSize() const { return m_step; }
+
+public slots:
+    // Range 0 … upper; an upper bound below 1 counts as 1 (an empty range would make the
+    // bar run as a busy indicator). Resets the position to 0.
+    void setRange(int upper);
+    void setStep(int step);
+    // Advances by the step and repaints at once; stops at the end of the range.
+    void stepIt();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void showProgress(int value);
+
+    QProgressBar* m_bar = nullptr;
+    int m_step = 1;
+};

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "WindowServices.h"
+
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+
+class QCoreApplication;
+
+// The window services on Qt Widgets: message boxes and file dialogs owned by the active
+// window, and the desktop's "open" for documents of the content folder and for the help file.
+// Installs itself as the program's services on construction and uninstalls on destruction.
+class QtWindowServices final : public WindowServices {
+public:
+    // Hands a URL to the desktop; returns whether it was accepted.
+    using Opener = std::function<bool(const QUrl&)>;
+
+    QtWindowServices();
+    ~QtWindowServices() override;
+    QtWindowServices(const QtWindowServices&) = delete;
+    QtWindowServices& operator=(const QtWindowServices&) = delete;
+
+    // Folder whose documents shellOpen may open; default: the executable's folder + "source".
+    void setContentRoot(const QString& folder);
+    QString contentRoot() const { return m_contentRoot; }
+    // Folder the help file must lie in; default: the executable's folder.
+    void setHelpRoot(const QString& folder);
+    QString helpRoot() const { return m_helpRoot; }
+    // Replaces QDesktopServices::openUrl (tests record instead of launching programs).
+    void setOpener(Opener opener);
+
+    MsgAnswer messageBox(const QString& text, const QString& title, MsgButtons buttons,
+                         MsgIcon icon) override;
+    FileDialogResult fileDialog(const FileDialogRequest& request) override;
+    // Refused or missing files are reported in a message box; returns whether the file was
+    // handed to the desktop.
+    bool shellOpen(const QString& path) override;
+    bool showHelp(const QString& helpFile) override;
+
+private:
+    bool openChecked(const QString& root, const QString& path, const QString& missingText);
+
+    QString m_contentRoot;
+    QString m_helpRoot;
+    Opener m_opener;
+};
+
+// Loads Qt's own Russian translation (qtbase_ru.qm from Qt's translations folder), so that
+// standard buttons read "Да", "Нет", "Отмена". Returns whether it was found and installed.
+bool installRussianTranslation(QCoreApplication& app);

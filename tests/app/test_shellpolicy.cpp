@@ -1,0 +1,163 @@
+#include "ShellPolicy.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using ShellPolicy::Verdict;
+
+Q_DECLARE_METATYPE(ShellPolicy::Verdict)
+
+class TestShellPolicy : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_base;
+    QString m_root;
+
+    void write(const QString& rel, const QByteArray& bytes = "data",
+               QFile::Permissions perms = QFile::ReadOwner | QFile::WriteOwner) {
+        const QString path = m_base.filePath(rel);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        f.close();
+        QVERIFY(f.setPermissions(perms));
+    }
+    void link(const QString& target, const QString& rel) {
+        QVERIFY(QFile::link(target, m_base.filePath(rel)));
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_base.isValid());
+        m_root = m_base.filePath("source");
+        write("source/doc.avi", "RIFF\0\0\0\0AVI LIST");
+        write("source/html/page.htm", "<html><body>x</body></html>");
+        write("source/sub/anim.gif", "GIF89a");
+        write("source/Movie.SWF", "FWS");
+        write("source/price.rtf", "{\\rtf1 x}");
+        write("source/run.avi", "RIFF",
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeUser);
+        write("source/script.sh", "echo hi\n");
+        write("source/tool.py", "print(1)\n");
+        write("source/start.desktop", "[Desktop Entry]\nExec=xterm\n");
+        write("source/SETUP.EXE", "MZ");
+        write("source/macro.js", "alert(1)");
+        write("source/anim", "#!/bin/sh\nrm -rf ~\n");
+        write("source/anim.gif.sh", "echo\n");
+        write("outside.txt", "secret");
+        write("source2/file.txt", "sibling");
+        link("../outside.txt", "source/link_out");
+        link("doc.avi", "source/link_in");
+        link(m_base.path(), "source/dirlink");
+        link("gone.avi", "source/dangling");
+        link("SETUP.EXE", "source/innocent.avi");
+    }
+
+    void check_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("absolute"); // else relative to the root
+        QTest::addColumn<Verdict>("verdict");
+        QTest::addColumn<QString>("target"); // expected resolved file, below the base
+
+        QTest::newRow("document") << "source/doc.avi" << true << Verdict::Allowed
+                                  << "source/doc.avi";
+        QTest::newRow("nested document")
+            << "source/sub/anim.gif" << true << Verdict::Allowed << "source/sub/anim.gif";
+        QTest::newRow("relative to the root")
+            << "sub/anim.gif" << false << Verdict::Allowed << "source/sub/anim.gif";
+        QTest::newRow("windows separators")
+            << "sub\\anim.gif" << false << Verdict::Allowed << "source/sub/anim.gif";
+        QTest::newRow("html page")
+            << "html/page.htm" << false << Verdict::Allowed << "source/html/page.htm";
+        QTest::newRow("price list")
+            << "price.rtf" << false << Verdict::Allowed << "source/price.rtf";
+        QTest::newRow("upper-case document extension")
+            << "Movie.SWF" << false << Verdict::Allowed << "source/Movie.SWF";
+        QTest::newRow("link inside to inside")
+            << "link_in" << false << Verdict::Allowed << "source/doc.avi";
+
+        QTest::newRow("empty") << "" << false << Verdict::EmptyPath << "";
+        QTest::newRow("blank") << "   " << false << Verdict::EmptyPath << "";
+        QTest::newRow("parent reference that stays inside")
+            << "source/sub/../doc.avi" << true << Verdict::ParentReference << "";
+        QTest::newRow("parent reference leaving")
+            << "../outside.txt" << false << Verdict::ParentReference << "";
+        QTest::newRow("parent reference with backslashes")
+            << "..\\outside.txt" << false << Verdict::ParentReference << "";
+        QTest::newRow("absolute path outside")
+            << "outside.txt" << true << Verdict::OutsideRoot << "";
+        QTest::newRow("sibling folder sharing the prefix")
+            << "source2/file.txt" << true << Verdict::OutsideRoot << "";
+        QTest::newRow("link to a file outside")
+            << "link_out" << false << Verdict::OutsideRoot << "";
+        QTest::newRow("through a link to a folder outside")
+            << "dirlink/outside.txt" << false << Verdict::OutsideRoot << "";
+        QTest::newRow("system file") << "/etc/passwd" << false << Verdict::OutsideRoot << "";
+
+        QTest::newRow("missing") << "nothing.avi" << false << Verdict::Missing << "";
+        QTest::newRow("dangling link") << "dangling" << false << Verdict::Missing << "";
+        QTest::newRow("folder") << "sub" << false << Verdict::NotAFile << "";
+        QTest::newRow("the root itself") << "source" << true << Verdict::NotAFile << "";
+
+        QTest::newRow("execute bit") << "run.avi" << false << Verdict::Executable << "";
+        QTest::newRow("shell script") << "script.sh" << false << Verdict::Program << "";
+        QTest::newRow("python script") << "tool.py" << false << Verdict::Program << "";
+        QTest::newRow("desktop entry") << "start.desktop" << false << Verdict::Program << "";
+        QTest::newRow("windows program, upper case")
+            << "SETUP.EXE" << false << Verdict::Program << "";
+        QTest::newRow("jscript") << "macro.js" << false << Verdict::Program << "";
+        QTest::newRow("script with a harmless first extension")
+            << "anim.gif.sh" << false << Verdict::Program << "";
+        QTest::newRow("script without extension") << "anim" << false << Verdict::Program << "";
+        QTest::newRow("document name linking to a program")
+            << "innocent.avi" << false << Verdict::Program << "";
+    }
+
+    void check() {
+        QFETCH(QString, path);
+        QFETCH(bool, absolute);
+        QFETCH(Verdict, verdict);
+        QFETCH(QString, target);
+
+        const QString given = absolute ? m_base.path() + "/" + path : path;
+        const ShellPolicy::Check c = ShellPolicy::check(m_root, given);
+        QCOMPARE(c.verdict, verdict);
+        QCOMPARE(c.allowed(), verdict == Verdict::Allowed);
+        if (c.allowed())
+            QCOMPARE(c.resolvedPath, QFileInfo(m_base.filePath(target)).canonicalFilePath());
+        else
+            QVERIFY(c.resolvedPath.isEmpty());
+    }
+
+    void rootForms_data() {
+        QTest::addColumn<QString>("root");
+        QTest::addColumn<Verdict>("verdict");
+        QTest::newRow("trailing slash") << "source/" << Verdict::Allowed;
+        QTest::newRow("trailing backslash") << "source\\" << Verdict::Allowed;
+        QTest::newRow("missing root") << "no-such-folder" << Verdict::NoRoot;
+        QTest::newRow("root is a file") << "outside.txt" << Verdict::NoRoot;
+    }
+
+    void rootForms() {
+        QFETCH(QString, root);
+        QFETCH(Verdict, verdict);
+        const ShellPolicy::Check c =
+            ShellPolicy::check(m_base.path() + "/" + root, m_root + "/doc.avi");
+        QCOMPARE(c.verdict, verdict);
+    }
+
+    void rootReachedThroughALink() {
+        // The content folder may itself be a link (a course on another disk).
+        const QString alias = m_base.filePath("alias");
+        QVERIFY(QFile::link(m_root, alias));
+        QCOMPARE(ShellPolicy::check(alias, alias + "/doc.avi").verdict, Verdict::Allowed);
+        QCOMPARE(ShellPolicy::check(alias, m_root + "/doc.avi").verdict, Verdict::Allowed);
+        QCOMPARE(ShellPolicy::check(alias, "link_out").verdict, Verdict::OutsideRoot);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestShellPolicy)
+#include "test_shellpolicy.moc"
