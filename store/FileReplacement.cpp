@@ -1,0 +1,120 @@
+#include "FileReplacement.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Room left in a file name (most file systems allow 255 bytes) for the temporary's affixes.
+constexpr qsizetype kMaxTemporaryStem = 200;
+constexpr int kCreateAttempts = 64;
+
+int openRetrying(const QByteArray& path, int flags, mode_t mode = 0) {
+    int fd;
+    do {
+        fd = ::open(path.constData(), flags, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+bool syncPath(const QByteArray& path, int flags) {
+    const int fd = openRetrying(path, flags | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+} // namespace
+
+FileReplacement::FileReplacement(const QString& targetPath) : m_target(targetPath) {
+    const QFileInfo info(targetPath);
+    if (info.isSymLink())
+        m_target = info.exists() ? info.canonicalFilePath() : info.symLinkTarget();
+}
+
+FileReplacement::~FileReplacement() {
+    discard();
+}
+
+FileReplacement::Status FileReplacement::prepare() {
+    discard();
+    const QByteArray target = QFile::encodeName(m_target);
+    if (target.isEmpty())
+        return Status::CannotCreate;
+
+    // New files get 0666 less the umask, as any created file does; a replaced file keeps its
+    // own permissions.
+    mode_t mode = 0666;
+    bool keepMode = false;
+    struct stat st {};
+    if (::stat(target.constData(), &st) == 0) {
+        if (!S_ISREG(st.st_mode))
+            return Status::NoAccess;
+        // A file without any write permission is read-only for this program, also when the
+        // system would let its owner (or root) replace it anyway.
+        if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
+            ::access(target.constData(), W_OK) != 0)
+            return Status::NoAccess;
+        if (!m_oldFileLock.acquire(m_target, FileLock::Access::Read) &&
+            m_oldFileLock.failure() == FileLock::Failure::Busy)
+            return Status::Busy;
+        mode = st.st_mode & 07777;
+        keepMode = true;
+    }
+
+    const QFileInfo info(m_target);
+    const QString stem = info.fileName().left(kMaxTemporaryStem);
+    const QDir folder = info.absoluteDir();
+    for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
+        const QString name = QStringLiteral(".%1.%2.tmp")
+                                 .arg(stem)
+                                 .arg(QRandomGenerator::global()->generate(), 8, 16, QChar('0'));
+        const QString path = folder.filePath(name);
+        const QByteArray encoded = QFile::encodeName(path);
+        const int fd = openRetrying(encoded, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            break;
+        }
+        if (keepMode)
+            (void)::fchmod(fd, mode); // the umask may have cut some bits
+        ::close(fd);
+        m_temporary = path;
+        return Status::Ok;
+    }
+    m_oldFileLock.release();
+    return Status::CannotCreate;
+}
+
+FileReplacement::Status FileReplacement::commit() {
+    if (m_temporary.isEmpty())
+        return Status::CannotCreate;
+    const QByteArray temporary = QFile::encodeName(m_temporary);
+    if (!syncPath(temporary, O_RDONLY))
+        return Status::NotDurable;
+    if (::rename(temporary.constData(), QFile::encodeName(m_target).constData()) != 0)
+        return Status::NoAccess;
+    m_temporary.clear();
+    m_oldFileLock.release();
+    // The rename itself is durable once the folder is flushed; if that fails the new file is
+    // still in place, only its name might not survive a power cut.
+    (void)syncPath(QFile::encodeName(QFileInfo(m_target).absolutePath()), O_RDONLY | O_DIRECTORY);
+    return Status::Ok;
+}
+
+void FileReplacement::discard() {
+    if (!m_temporary.isEmpty())
+        ::unlink(QFile::encodeName(m_temporary).constData());
+    m_temporary.clear();
+    m_oldFileLock.release();
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "FileLock.h"
+
+#include <QString>
+
+// Writes a file by way of a temporary file in the same folder, which replaces the target only
+// once it is complete and on disk. Whatever fails, and whenever the process dies, the old file
+// is either still there whole or already replaced by the whole new one.
+//
+// Use: prepare(), write the file at temporaryPath(), commit(). Destroying the object without
+// a successful commit removes the temporary file.
+class FileReplacement {
+public:
+    enum class Status {
+        Ok,
+        NoAccess,     // the old file may not be replaced (read-only, not a regular file, the
+                      // folder refuses the rename)
+        Busy,         // the old file is held open by another opener
+        CannotCreate, // no temporary file can be made in the folder
+        NotDurable,   // the new file could not be flushed to disk
+    };
+
+    explicit FileReplacement(const QString& targetPath);
+    FileReplacement(const FileReplacement&) = delete;
+    FileReplacement& operator=(const FileReplacement&) = delete;
+    ~FileReplacement();
+
+    // Checks the old file (if any), holds its lock until commit so no other opener starts on
+    // it meanwhile, and creates the empty temporary file with the old file's permissions (or
+    // the default ones for a new file).
+    Status prepare();
+    const QString& temporaryPath() const { return m_temporary; }
+    // Flushes the temporary file to disk and renames it over the target (a symbolic link is
+    // followed: its target is replaced, the link stays).
+    Status commit();
+    // Removes the temporary file.
+    void discard();
+
+private:
+    QString m_target; // the file that is replaced, symbolic links resolved
+    QString m_temporary;
+    FileLock m_oldFileLock;
+};

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+class FragmentSink;
+class XmlDoc;
+class XmlStorage;
+
+// Reading whole fragment and lesson files into a scene. The scene is reached only through the
+// sink; the container is the scene's own. Paths are local paths as the file system spells
+// them (a code page 1251 path converts with cp1251::toUnicode).
+//
+// Every failure is shown to the user here (messageBox, OK button, the application's title);
+// nothing is raised to the caller.
+namespace store {
+
+// Number of "Object" records whose type is "BmpRect" or "BmpRectStream" in the parsed
+// document. Raises Err "Empty loadList".
+int countPictures(const XmlDoc& doc);
+
+// Opens the fragment read-only on storage (which must be closed: the scene clears itself
+// first), reports the progress range 0 … n + 1 (n = countPictures), and hands every picture
+// record's picture to the sink in record order with one progress step per "Object" record.
+// A picture that does not decode shows its message and the load goes on; a failure of the
+// file or a missing picture stream shows its message and ends the load, the pictures before
+// it kept. The fragment stays open (and locked) in storage until the scene is cleared.
+//
+// Synchronous, but the caller's event loop keeps running while pictures decode; see
+// FragmentSink for what a load entered again, or a clear, in the meantime does.
+void loadFragment(XmlStorage& storage, const QString& localPath, FragmentSink& sink);
+
+// Closes storage, then reads a lesson: only "BmpRectStream" records, no progress, no event
+// loop. False (with its message) when the file could not be opened or its document read; the
+// pictures delivered so far stay delivered and storage stays open until the scene is cleared.
+// True when the document was read (some pictures may have been dropped with their own
+// messages); storage is closed again. The caller sets the scene's file path on true.
+bool loadLesson(XmlStorage& storage, const QString& localPath, FragmentSink& sink);
+
+} // namespace store

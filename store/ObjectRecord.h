@@ -1,0 +1,71 @@
+#pragma once
+
+#include "PointD.h"
+#include "XmlDoc.h"
+
+#include <QByteArray>
+#include <memory>
+#include <optional>
+
+class BmpRect;
+class BmpRectStream;
+
+// One picture record: an "Object" element of the "xml" stream of a fragment or lesson file.
+//
+// Written records are always of type "BmpRectStream" with the points as direct "x"/"y"
+// children of "vecBeg"/"vecEnd"; fragments may also hold the older type "BmpRect", whose
+// points are wrapped in a "PointD" element. Both become a BmpRectStream when read.
+//
+// Reading is split in the steps the loaders interleave with the container: readFields (type,
+// name, texts, flags, scale), then the caller fetches the picture stream by name, then
+// readPoints, then makePicture. makePicture touches neither the document nor the container,
+// so it may run on a worker thread.
+struct ObjectRecord {
+    enum class Accept {
+        FragmentTypes, // "BmpRect" and "BmpRectStream"
+        LessonTypes,   // "BmpRectStream" only
+    };
+
+    QByteArray type;
+    QByteArray name; // also the name of the picture's stream
+    QByteArray srcName;
+    QByteArray swfNameMy;
+    QByteArray aviName;
+    QByteArray picName;
+    bool bFrame = false;
+    bool bAvi = false;
+    bool bGif = false;
+    double scale = 1.0; // image pixels to plate units
+    PointD vecBeg;      // plate units
+    PointD vecEnd;
+
+    static bool isPictureType(const QByteArray& type, Accept accept);
+
+    // Type, name, texts, flags and scale of the record at range. Nothing for a record of
+    // another type or without "name"; such records are passed over without a message.
+    static std::optional<ObjectRecord> readFields(const XmlDoc& doc, const XmlRange& range,
+                                                  Accept accept);
+    // The four coordinates; false when one is absent (including a missing "vecBeg",
+    // "vecEnd" or, for "BmpRect", "PointD") or is not a finite number.
+    bool readPoints(const XmlDoc& doc, const XmlRange& range);
+
+    // A picture holding these fields and decoded from bytes, placed by the vector with the
+    // scale applied. Raises Err "Failed to create BmpRectStream" or "Failed to load picture.".
+    // Safe on a worker thread.
+    std::unique_ptr<BmpRectStream> makePicture(const QByteArray& bytes) const;
+
+    // The record a picture is saved as (its name is its stream name unless the saver
+    // chooses another one).
+    static ObjectRecord fromPicture(const BmpRect& picture);
+
+    // Appends the record as a child of the document's root, as type "BmpRectStream".
+    // Texts go through carriableText; a scale or coordinate that is not finite is written
+    // as the value a reader would take for it when absent (scale 1, coordinate 0).
+    void write(XmlDoc& doc) const;
+
+    // The text the unescaped dialect can carry unchanged: '>' (which would end the token)
+    // becomes U+203A '›', the '<' of "</" (which would end the value) becomes U+2039 '‹',
+    // and line breaks (which the reader drops at the start of a value) become blanks.
+    // Everything else, any byte included, is kept.
+    static QByteArray carriableText(const QByteArray& text);
+};
