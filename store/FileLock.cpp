@@ -66,8 +66,12 @@ bool FileLock::acquire(const QString& localPath, Access access) {
     do {
         rc = ::flock(fd, LOCK_EX | LOCK_NB);
     } while (rc != 0 && errno == EINTR);
-    if (rc != 0)
-        return fail(errno == EWOULDBLOCK ? Failure::Busy : Failure::Other);
+    if (rc != 0 && errno == EWOULDBLOCK)
+        return fail(Failure::Busy);
+    // Some network file systems cannot lock at all. Refusing every file there would make the
+    // content unusable; the file is opened without the protection instead.
+    if (rc != 0 && errno != ENOLCK && errno != EOPNOTSUPP && errno != ENOSYS && errno != EINVAL)
+        return fail(Failure::Other);
     // Emptied only now: truncating before the lock is held would destroy a file that
     // another opener still uses.
     if (access == Access::Create && ::ftruncate(fd, 0) != 0)

@@ -6,8 +6,9 @@
 //
 // This is what makes the container's opens share-exclusive: while one FileLock holds a file,
 // every other attempt to lock it (from this process or another) fails at once instead of
-// waiting. The lock lives on the open file description, so descriptors dup()ed from fd()
-// share it, and it is released when the last of them is closed.
+// waiting. On a file system that cannot lock at all the file is opened unlocked. The lock
+// lives on the open file description, so descriptors dup()ed from fd() share it, and it is
+// released when the last of them is closed.
 class FileLock {
 public:
     enum class Access {

@@ -15,8 +15,12 @@ bool closes(const QByteArray& token, const QByteArray& name) {
     return token.contains(name) && token.contains("</") && token.contains('>');
 }
 
-QByteArray startTag(const QByteArray& name) { return '<' + name + '>'; }
-QByteArray endTag(const QByteArray& name) { return "</" + name + '>'; }
+QByteArray startTag(const QByteArray& name) {
+    return '<' + name + '>';
+}
+QByteArray endTag(const QByteArray& name) {
+    return "</" + name + '>';
+}
 
 // The token that follows a one-line value element's start tag carries "V</N>".
 QByteArray valueOf(const QByteArray& token) {
@@ -181,8 +185,7 @@ std::optional<QByteArray> XmlDoc::getTextElement(const XmlRange& parent,
     return std::nullopt;
 }
 
-std::optional<double> XmlDoc::getRealElement(const XmlRange& parent,
-                                             const QByteArray& name) const {
+std::optional<double> XmlDoc::getRealElement(const XmlRange& parent, const QByteArray& name) const {
     const auto text = getTextElement(parent, name);
     if (!text)
         return std::nullopt;

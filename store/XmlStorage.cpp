@@ -18,8 +18,8 @@ namespace {
 
 const char* const kMsgCannotOpen = "Не могу открыть файл. Возможно он занят другим приложением.";
 
-// Stream content is read in pieces of this size so that a size that lies is found out
-// before more than one piece beyond the truth is allocated.
+// Stream content is read in pieces of this size (one allocation for the whole stream,
+// which the read budget has already bounded by the file's size).
 constexpr qint64 kReadChunk = 1 << 20;
 
 // Windows refuses these in element names; libgsf would write them.
@@ -272,10 +272,9 @@ std::optional<QByteArray> XmlStorage::readStream(int index) {
     const gsf_off_t size = gsf_input_size(child.get());
     if (size < 0 || size > read.readBudget)
         return fail();
-    QByteArray bytes;
+    QByteArray bytes(qsizetype(size), Qt::Uninitialized);
     for (qint64 done = 0; done < size;) {
         const qint64 piece = std::min<qint64>(kReadChunk, size - done);
-        bytes.resize(qsizetype(done + piece));
         if (!gsf_input_read(child.get(), size_t(piece),
                             reinterpret_cast<guint8*>(bytes.data() + done)) ||
             trap.trapped())
