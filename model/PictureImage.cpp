@@ -209,9 +209,9 @@ bool PictureImage::selectFrame(int index) {
 QImage PictureImage::fullImage() {
     if (m_animated)
         return animatedFrame(m_current);
-    if (!ensureStill(0))
-        return {};
-    return m_still;
+    if (m_stillShift == 0)
+        return m_still;
+    return decodeStill(0); // not kept: drawing keeps what the shown size needs
 }
 
 QImage PictureImage::sourceFor(QSize target) {

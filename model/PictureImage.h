@@ -48,7 +48,7 @@ public:
     bool selectFrame(int index);
     int currentFrame() const { return m_current; }
 
-    // The current frame at full resolution (decoded on demand; null on failure).
+    // The current frame at full resolution (decoded on demand and not kept; null on failure).
     QImage fullImage();
 
     // Draws the current frame into the parallelogram given by its upper-left, upper-right and
