@@ -118,13 +118,12 @@ bool RecordPipeline::deliverFront() {
         const std::shared_ptr<Job> job = std::move(front.job);
         m_pending.pop_front();
         --m_inFlight;
-        if (job->picture) {
+        if (job->picture)
             m_sink.append(std::move(job->picture));
-        } else {
+        else
             messageBox(job->error.isEmpty() ? QString::fromLatin1(kDecodeFailure) : job->error);
-            if (cancelledNow())
-                return false;
-        }
+        if (cancelledNow())
+            return false;
     } else {
         m_pending.pop_front();
     }
