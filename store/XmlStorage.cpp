@@ -2,6 +2,7 @@
 
 #include "Cp1251.h"
 #include "Err.h"
+#include "FileLock.h"
 #include "GsfSupport.h"
 
 #include <QFile>

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "FileLock.h"
 #include "StreamWriter.h"
 #include "XmlDoc.h"
 
@@ -15,8 +14,10 @@
 // stream "xml" with the document and one stream per picture with its encoded image bytes.
 // The container is at the same time the XmlDoc of that "xml" stream.
 //
-// Every open (reading, update, creating) holds an exclusive lock on the file until close(),
-// so a file that another container holds, in this process or another, cannot be opened.
+// Every open (reading, update, creating) first closes whatever the container held, then
+// holds an exclusive lock on the file until close(), so a file that another container holds,
+// in this process or another, cannot be opened. A call that fails after the file itself was
+// opened (a missing "xml" stream, say) leaves it open and locked until close().
 //
 // Names and paths of the byte-string calls are code page 1251; the *Local* calls take a
 // path as the file system spells it, for paths that code page 1251 cannot hold.
@@ -58,8 +59,10 @@ public:
     XmlStorage();
     ~XmlStorage() override;
 
-    // Creates (or empties) the file; its content is written by close().
-    // Raises "Failed StgCreateStorageEx".
+    // Creates the file, or empties an existing one once it is locked; its content is laid
+    // out and written by close(), which reports whether that succeeded. A saver that must not
+    // lose the old file on failure creates a temporary file and renames it when close() is
+    // true. Raises "Failed StgCreateStorageEx".
     void createFile(const QByteArray& path);
     void createLocalFile(const QString& localPath);
 
@@ -94,7 +97,8 @@ public:
     // (no file created). The stream is complete when the writer is released.
     CreatedStream createPictureStream(const QByteArray& name);
 
-    // Releases everything and unlocks the file. For a created file this is when its bytes
+    // Releases everything, unlocks the file, empties the document being built (saveList)
+    // and storagePath. For a created file this is when its bytes
     // are laid out and written: false means the file could not be written completely
     // (disk full, I/O error, a stream write that failed) and must not be trusted. True in
     // every other case; a second close() does nothing and returns true.
@@ -104,6 +108,7 @@ public:
     // Empty when nothing is open for reading or update.
     std::vector<StreamEntry> rootStreams() const;
 
+    // The path given to createFile (code page 1251); empty once closed.
     const QByteArray& storagePath() const { return m_storagePath; }
     std::int32_t lastResult() const { return m_lastResult; }
     bool isOpen() const;
