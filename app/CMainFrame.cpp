@@ -1,0 +1,391 @@
+#include "CMainFrame.h"
+
+#include "ActiveViewFocus.h"
+#include "DisplayState.h"
+#include "HtmlView.h"
+#include "PaneActions.h"
+#include "PaneLayout.h"
+#include "PlaceholderPane.h"
+#include "PlaceholderTopicTarget.h"
+#include "ResourceIds.h"
+#include "SourceFolder.h"
+#include "WindowServices.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSplitter>
+#include <QTimer>
+#include <QWindow>
+
+namespace {
+
+CMainFrame* g_instance = nullptr;
+
+PaneActions& noActions() {
+    static PaneActions none;
+    return none;
+}
+
+bool isInside(const QWidget* pane, const QWidget* w) {
+    return pane && w && (pane == w || pane->isAncestorOf(w));
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(const QString& contentFolder, QWidget* parent)
+    : QMainWindow(parent), m_contentFolder(contentFolder), m_actions(&noActions()) {
+    g_instance = this;
+    DisplayState& display = DisplayState::current();
+    display.interactionMode = DisplayState::kModeNormal;
+    display.fullScreen = false;
+    display.videoShown = false;
+
+    setWindowTitle(kViewTitle);
+    buildPanes();
+    buildMenus();
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget*, QWidget* now) { onFocusChanged(now); });
+    // Enter and Esc on a floating panel hand the keyboard back to the active view.
+    ActiveViewFocus::setHandler([this] {
+        activateWindow();
+        if (QWidget* view = activeView())
+            view->setFocus(Qt::OtherFocusReason);
+    });
+}
+
+CMainFrame::~CMainFrame() {
+    ActiveViewFocus::setHandler({});
+    delete m_palette;
+    // The topic pane may still hold the placeholder target; it goes with the panes.
+    if (m_html)
+        m_html->setTopicTarget(nullptr);
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+CMainFrame* CMainFrame::instance() {
+    return g_instance;
+}
+
+void CMainFrame::buildPanes() {
+    m_outer = new QSplitter(Qt::Horizontal, this);
+    m_outer->setObjectName(QStringLiteral("outerSplitter"));
+    m_outer->setChildrenCollapsible(true);
+    m_html = new HtmlView(m_contentFolder, m_outer);
+    m_outer->addWidget(m_html);
+
+    m_inner = new QSplitter(Qt::Vertical, m_outer);
+    m_inner->setObjectName(QStringLiteral("innerSplitter"));
+    m_inner->setChildrenCollapsible(true);
+    m_outer->addWidget(m_inner);
+
+    m_platePlaceholder =
+        new PlaceholderPane(QStringLiteral("KovrelView"), QStringLiteral("Иллюстрации"));
+    m_previewPlaceholder =
+        new PlaceholderPane(QStringLiteral("PreView"), QStringLiteral("Предварительный просмотр"));
+    m_inner->addWidget(m_platePlaceholder);
+    m_inner->addWidget(m_previewPlaceholder);
+    m_inner->addWidget(new PlaceholderPane(QStringLiteral("LessView"), QStringLiteral("Урок")));
+
+    // A resized frame keeps the pane sizes in pixels: the last pane of each splitter takes
+    // the whole change.
+    m_outer->setStretchFactor(0, 0);
+    m_outer->setStretchFactor(1, 1);
+    m_inner->setStretchFactor(0, 0);
+    m_inner->setStretchFactor(1, 0);
+    m_inner->setStretchFactor(2, 1);
+
+    m_placeholderTarget =
+        std::make_unique<PlaceholderTopicTarget>(m_platePlaceholder, m_previewPlaceholder);
+    m_html->setTopicTarget(m_placeholderTarget.get());
+    connect(m_html, &HtmlView::middleButtonReleased, this, &CMainFrame::endDrags);
+
+    setCentralWidget(m_outer);
+}
+
+QMenu* CMainFrame::addPopup(const QString& title) {
+    return menuBar()->addMenu(title);
+}
+
+void CMainFrame::addCommand(QMenu* menu, const QString& text, int id) {
+    QAction* action = menu->addAction(text);
+    action->setData(id);
+    connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
+}
+
+void CMainFrame::buildMenus() {
+    m_plateMenu = addPopup(QStringLiteral("Набор плакатов"));
+    addCommand(m_plateMenu, QStringLiteral("Показать все из темы"), ResId::kCmdShowTopic);
+    m_plateMenu->addSeparator();
+    addCommand(m_plateMenu, QStringLiteral("Добавить к уроку все"), ResId::kCmdAddAllToLesson);
+
+    m_lessonMenu = addPopup(QStringLiteral("Урок"));
+    addCommand(m_lessonMenu, QStringLiteral("Начать урок"), ResId::kCmdStartLesson);
+    addCommand(m_lessonMenu, QStringLiteral("Продолжить урок"), ResId::kCmdContinueLesson);
+    m_lessonMenu->addSeparator();
+    addCommand(m_lessonMenu, QStringLiteral("Новый"), ResId::kCmdNewLesson);
+    addCommand(m_lessonMenu, QStringLiteral("Открыть"), ResId::kCmdOpenLesson);
+    addCommand(m_lessonMenu, QStringLiteral("Сохранить"), ResId::kCmdSaveLesson);
+    m_lessonMenu->addSeparator();
+    addCommand(m_lessonMenu, QStringLiteral("Редактировать"), ResId::kCmdEditLesson);
+
+    m_helpMenu = addPopup(QStringLiteral("Описание"));
+    addCommand(m_helpMenu, QStringLiteral("Помошь"), ResId::kCmdHelp);
+    m_helpMenu->addSeparator();
+    addCommand(m_helpMenu, QStringLiteral("О программе"), ResId::kCmdAbout);
+}
+
+QWidget* CMainFrame::pane(Pane which) const {
+    switch (which) {
+    case Pane::Text:
+        return m_html;
+    case Pane::Plate:
+        return m_inner->widget(0);
+    case Pane::Preview:
+        return m_inner->widget(1);
+    case Pane::Lesson:
+        return m_inner->widget(2);
+    }
+    return nullptr;
+}
+
+void CMainFrame::setPaneWidget(Pane which, QWidget* view) {
+    if (which == Pane::Text || !view)
+        return;
+    const int index = which == Pane::Plate ? 0 : which == Pane::Preview ? 1 : 2;
+    const QList<int> sizes = m_inner->sizes();
+    QWidget* old = m_inner->replaceWidget(index, view);
+    if (old && old != view)
+        delete old; // the placeholder target watches its panes through QPointer
+    m_inner->setSizes(sizes);
+}
+
+QWidget* CMainFrame::activeView() const {
+    return m_activeView ? m_activeView.data() : pane(Pane::Plate);
+}
+
+void CMainFrame::setActiveView(QWidget* view) {
+    m_activeView = view;
+}
+
+void CMainFrame::onFocusChanged(QWidget* now) {
+    for (Pane p : {Pane::Text, Pane::Plate, Pane::Preview, Pane::Lesson}) {
+        if (isInside(pane(p), now)) {
+            m_activeView = pane(p);
+            return;
+        }
+    }
+}
+
+void CMainFrame::setPaneActions(PaneActions* actions) {
+    m_actions = actions ? actions : &noActions();
+}
+
+void CMainFrame::setTopicTarget(TopicTarget* target) {
+    m_html->setTopicTarget(target ? target : m_placeholderTarget.get());
+}
+
+void CMainFrame::storeClientSize() {
+    if (centralWidget())
+        m_clientSize = centralWidget()->size();
+}
+
+void CMainFrame::applyPaneProportions() {
+    storeClientSize();
+    const PaneProportions p = paneProportionsFor(m_clientSize);
+    m_outer->setSizes(outerSplitterSizes(p, m_clientSize, m_outer->handleWidth()));
+    m_inner->setSizes(innerSplitterSizes(p, m_clientSize, m_inner->handleWidth()));
+}
+
+void CMainFrame::placePanels() {
+    m_actions->placePanels();
+    // The editing palette's bottom-left corner sits on the preview's bottom-left corner.
+    if (m_palette && m_palette->isVisible()) {
+        const QWidget* preview = pane(Pane::Preview);
+        const QPoint topLeft = preview->mapToGlobal(QPoint(0, 0));
+        m_palette->move(topLeft.x(),
+                        topLeft.y() + preview->height() - m_palette->frameGeometry().height());
+        m_palette->raise();
+    }
+}
+
+void CMainFrame::runCommand(int id) {
+    switch (id) {
+    case ResId::kCmdShowTopic:
+        m_actions->startTopicShow();
+        break;
+    case ResId::kCmdAddAllToLesson:
+        m_actions->addAllToLesson();
+        break;
+    case ResId::kCmdStartLesson:
+        m_actions->startLesson();
+        break;
+    case ResId::kCmdContinueLesson:
+        m_actions->continueLesson();
+        break;
+    case ResId::kCmdNewLesson:
+        m_actions->newLesson();
+        break;
+    case ResId::kCmdOpenLesson:
+        m_actions->openLesson();
+        m_actions->relayoutLesson();
+        break;
+    case ResId::kCmdSaveLesson:
+        m_actions->saveLessonFile();
+        break;
+    case ResId::kCmdEditLesson:
+        toggleLessonPalette();
+        break;
+    case ResId::kCmdHelp:
+        WindowServices::instance().showHelp(helpFilePath());
+        break;
+    case ResId::kCmdAbout:
+        emit aboutRequested();
+        break;
+    default:
+        break;
+    }
+}
+
+void CMainFrame::showContextMenu(QWidget* view, const QPoint& viewPoint) {
+    QMenu* menu = nullptr;
+    if (isInside(pane(Pane::Lesson), view))
+        menu = m_lessonMenu;
+    else if (isInside(pane(Pane::Plate), view))
+        menu = m_plateMenu;
+    if (menu)
+        menu->popup(view->mapToGlobal(viewPoint));
+}
+
+void CMainFrame::endDrags() {
+    m_actions->endDrags();
+}
+
+void CMainFrame::toggleLessonPalette() {
+    // A palette closed with its own close box counts as closed.
+    if (m_palette && m_palette->isVisible()) {
+        delete m_palette;
+        return;
+    }
+    delete m_palette;
+    m_palette = m_actions->createLessonPalette();
+    if (!m_palette)
+        return;
+    m_palette->show();
+    placePanels();
+}
+
+void CMainFrame::openLessonAtStart(const QString& path) {
+    m_startLessonPath = path;
+    m_actions->loadLessonFile(path);
+}
+
+QString CMainFrame::helpFilePath() const {
+    return helpFileFor(m_contentFolder);
+}
+
+int CMainFrame::interactionMode() const {
+    return DisplayState::current().interactionMode;
+}
+void CMainFrame::setInteractionMode(int mode) {
+    DisplayState::current().interactionMode = mode;
+}
+bool CMainFrame::isFullScreenMode() const {
+    return DisplayState::current().fullScreen;
+}
+void CMainFrame::setFullScreenMode(bool on) {
+    DisplayState::current().fullScreen = on;
+}
+bool CMainFrame::isVideoShown() const {
+    return DisplayState::current().videoShown;
+}
+void CMainFrame::setVideoShown(bool shown) {
+    DisplayState::current().videoShown = shown;
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    storeClientSize();
+    if (m_startupLayout)
+        applyPaneProportions();
+}
+
+void CMainFrame::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    placePanels();
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (QWindow* window = windowHandle(); window && !m_windowWatched) {
+        // Keys reach the window before any pane, as the frame's rules require.
+        window->installEventFilter(this);
+        m_windowWatched = true;
+    }
+    if (screen())
+        setMaximumSize(frameSizeLimit(screen()->size()));
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!m_actions->mayCloseLesson()) {
+        event->ignore();
+        return;
+    }
+    delete m_palette;
+    event->accept();
+    QMainWindow::closeEvent(event);
+    emit closed();
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == windowHandle()) {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+            onWindowKey(event);
+            m_startupLayout = false;
+            break;
+        case QEvent::MouseButtonPress:
+            m_startupLayout = false;
+            break;
+        case QEvent::Expose:
+            if (m_startupLayout && windowHandle()->isExposed())
+                QTimer::singleShot(0, this, [this] { m_startupLayout = false; });
+            break;
+        default:
+            break;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CMainFrame::onWindowKey(QEvent* event) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (event->type() == QEvent::KeyRelease) {
+        // A held key repeats as press/release pairs here; only a real release counts.
+        if (!key->isAutoRepeat())
+            m_keys.keyUp();
+        return;
+    }
+    switch (m_keys.keyDown(key->key())) {
+    case ControlKeyRule::Effect::None:
+        break;
+    case ControlKeyRule::Effect::ToggleFullScreen:
+        m_actions->switchFullScreen();
+        break;
+    case ControlKeyRule::Effect::SaveLesson:
+        m_actions->saveLessonFile();
+        break;
+    case ControlKeyRule::Effect::OpenLesson:
+        // Unlike the menu command, the key does not re-lay the lesson row out.
+        m_actions->openLesson();
+        break;
+    case ControlKeyRule::Effect::NewLesson:
+        m_actions->newLesson();
+        break;
+    }
+}

@@ -1,0 +1,125 @@
+#pragma once
+
+#include "ControlKeyRule.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <memory>
+
+class HtmlView;
+class PaneActions;
+class PlaceholderPane;
+class PlaceholderTopicTarget;
+class QMenu;
+class QSplitter;
+class TopicTarget;
+
+// The main window: four panes in two splitters (topic text | plate strip / preview / lesson
+// row), menu 128, the frame's own keys, context menus, help, and the frame state the views
+// and panels read. Exists once; reachable through instance() while it lives.
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    enum class Pane { Text, Plate, Preview, Lesson };
+
+    // contentFolder: see sourceFolder(); given explicitly so tests can use their own.
+    explicit CMainFrame(const QString& contentFolder, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    static CMainFrame* instance();
+
+    // --- Panes
+    HtmlView* htmlView() const { return m_html; }
+    QWidget* pane(Pane which) const;
+    // Puts a view in place of the plate, preview or lesson placeholder; the frame owns it.
+    void setPaneWidget(Pane which, QWidget* view);
+    QSplitter* outerSplitter() const { return m_outer; }
+    QSplitter* innerSplitter() const { return m_inner; }
+    // The pane that last held the keyboard focus (the plate strip until one did).
+    QWidget* activeView() const;
+    void setActiveView(QWidget* view);
+
+    // Not owned; null restores the default that does nothing. Topic links go to the target;
+    // null restores the placeholders' own.
+    void setPaneActions(PaneActions* actions);
+    PaneActions& paneActions() const { return *m_actions; }
+    void setTopicTarget(TopicTarget* target);
+
+    // --- Layout
+    // The client size the frame last received; the pane proportions are computed from it.
+    QSize clientSize() const { return m_clientSize; }
+    void applyPaneProportions();
+    // Places the floating panels and the editing palette beside the panes.
+    void placePanels();
+
+    // --- Commands
+    QMenu* plateMenu() const { return m_plateMenu; }
+    QMenu* lessonMenu() const { return m_lessonMenu; }
+    QMenu* helpMenu() const { return m_helpMenu; }
+    void runCommand(int id);
+    // The "Набор плакатов" popup over the plate strip, "Урок" over the lesson row, opened at a
+    // point in the clicked view's own coordinates.
+    void showContextMenu(QWidget* view, const QPoint& viewPoint);
+    void endDrags();
+    void toggleLessonPalette();
+    QWidget* lessonPalette() const { return m_palette; }
+    // A lesson file named on the command line.
+    void openLessonAtStart(const QString& path);
+    QString startLessonPath() const { return m_startLessonPath; }
+    QString helpFilePath() const;
+
+    // --- State the views and panels read
+    int interactionMode() const;
+    void setInteractionMode(int mode);
+    bool isFullScreenMode() const;
+    void setFullScreenMode(bool on);
+    bool isVideoShown() const;
+    void setVideoShown(bool shown);
+    bool isTextHidden() const { return m_textHidden; }
+    void setTextHidden(bool hidden) { m_textHidden = hidden; }
+
+signals:
+    void aboutRequested();
+    // The window has closed (the lesson agreed); the process should end.
+    void closed();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildPanes();
+    void buildMenus();
+    QMenu* addPopup(const QString& title);
+    void addCommand(QMenu* menu, const QString& text, int id);
+    void storeClientSize();
+    void onWindowKey(QEvent* event);
+    void onFocusChanged(QWidget* now);
+
+    QString m_contentFolder;
+    QSplitter* m_outer = nullptr;
+    QSplitter* m_inner = nullptr;
+    HtmlView* m_html = nullptr;
+    PlaceholderPane* m_platePlaceholder = nullptr;
+    PlaceholderPane* m_previewPlaceholder = nullptr;
+    std::unique_ptr<PlaceholderTopicTarget> m_placeholderTarget;
+    PaneActions* m_actions = nullptr;
+    QPointer<QWidget> m_activeView;
+
+    QMenu* m_plateMenu = nullptr;
+    QMenu* m_lessonMenu = nullptr;
+    QMenu* m_helpMenu = nullptr;
+
+    QSize m_clientSize;
+    bool m_textHidden = false;
+    QPointer<QWidget> m_palette;
+    ControlKeyRule m_keys;
+    QString m_startLessonPath;
+    // Until the window first appears (maximised by the window manager), each resize
+    // re-proportions the panes; afterwards resizing keeps their pixel sizes.
+    bool m_startupLayout = true;
+    bool m_windowWatched = false;
+};

@@ -1,0 +1,106 @@
+#include "ScreenshotJob.h"
+
+#include "CMainFrame.h"
+#include "HtmlView.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QPixmap>
+#include <cstdio>
+
+namespace {
+constexpr int kDeadlineMs = 30000;
+// Time for the panes to paint what the last navigation asked of them.
+constexpr int kSettleMs = 700;
+} // namespace
+
+ScreenshotJob::ScreenshotJob(CMainFrame* frame, const QString& file, const QString& topic,
+                             QObject* parent)
+    : QObject(parent), m_frame(frame), m_file(file), m_topic(topic) {
+    m_deadline.setSingleShot(true);
+    connect(&m_deadline, &QTimer::timeout, this,
+            [this] { fail(QStringLiteral("the page did not finish loading within 30 s")); });
+}
+
+void ScreenshotJob::start() {
+    HtmlView* view = m_frame->htmlView();
+    connect(view, &HtmlView::loadFinished, this, &ScreenshotJob::onPageLoaded);
+    connect(view, &HtmlView::linkDecided, this, [this](const QString&, bool cancelled) {
+        // A followed topic link that stays on the start page loads nothing more.
+        if (m_stage == Stage::TopicPage && cancelled)
+            settleThenShoot();
+    });
+    m_deadline.start(kDeadlineMs);
+}
+
+void ScreenshotJob::onPageLoaded(bool ok) {
+    switch (m_stage) {
+    case Stage::StartPage:
+        if (!ok) {
+            fail(QStringLiteral("the start page could not be loaded"));
+            return;
+        }
+        if (m_topic.isEmpty())
+            settleThenShoot();
+        else
+            followTopic();
+        break;
+    case Stage::TopicPage:
+        // Either the linked page was shown or the navigation was cancelled; both are final.
+        settleThenShoot();
+        break;
+    default:
+        break;
+    }
+}
+
+void ScreenshotJob::followTopic() {
+    // The click's navigation may be decided before the script's answer arrives.
+    m_stage = Stage::TopicPage;
+    const QString name =
+        QString::fromUtf8(QJsonDocument(QJsonArray{m_topic}).toJson(QJsonDocument::Compact));
+    // name is a JSON array of one string: a safe JavaScript literal.
+    const QString script = QStringLiteral("(function(){var want=%1[0];"
+                                          "var links=document.querySelectorAll('a[href]');"
+                                          "for(var i=0;i<links.length;++i){"
+                                          "if(links[i].getAttribute('href').indexOf(want)>=0){"
+                                          "links[i].click();return true;}}"
+                                          "return false;})()")
+                               .arg(name);
+    m_frame->htmlView()->page()->runJavaScript(script, [this](const QVariant& clicked) {
+        if (!clicked.toBool())
+            fail(QStringLiteral("the start page has no link whose address contains \"%1\"")
+                     .arg(m_topic));
+    });
+}
+
+void ScreenshotJob::settleThenShoot() {
+    if (m_stage == Stage::Settling || m_stage == Stage::Done)
+        return;
+    m_stage = Stage::Settling;
+    QTimer::singleShot(kSettleMs, this, &ScreenshotJob::shoot);
+}
+
+void ScreenshotJob::shoot() {
+    if (m_stage == Stage::Done)
+        return;
+    m_stage = Stage::Done;
+    m_deadline.stop();
+    const QPixmap shot = m_frame->grab();
+    if (shot.isNull() || !shot.save(m_file, "PNG")) {
+        std::fprintf(stderr, "TrevalonMedia: cannot write the screenshot to %s\n",
+                     qPrintable(m_file));
+        emit finished(1);
+        return;
+    }
+    emit finished(0);
+}
+
+void ScreenshotJob::fail(const QString& reason) {
+    if (m_stage == Stage::Done)
+        return;
+    m_stage = Stage::Done;
+    m_deadline.stop();
+    std::fprintf(stderr, "TrevalonMedia: no screenshot: %s\n", qPrintable(reason));
+    emit finished(1);
+}
