@@ -473,13 +473,6 @@ private slots:
         if (!err.isEmpty())
             QCOMPARE(r.err, err);
     }
-
-    void fragToolHelp() {
-        const Run r = run(QStringLiteral(TM_FRAG_TOOL), {QStringLiteral("--help")});
-        QCOMPARE(r.exitCode, 0);
-        QVERIFY(r.out.contains("streams FILE"));
-        QVERIFY(r.out.contains("xml FILE"));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestContainerFiles)

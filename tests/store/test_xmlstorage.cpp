@@ -186,16 +186,20 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("readingMessage");
         QTest::addColumn<QString>("updateMessage");
-        QTest::newRow("missing file") << "missing.frag" << kCannotOpen << "Failed StgOpenStorage";
+        QTest::addColumn<QString>("createMessage"); // empty: creating works
+        const QString createFailed = QStringLiteral("Failed StgCreateStorageEx");
+        QTest::newRow("missing file")
+            << "missing.frag" << kCannotOpen << "Failed StgOpenStorage" << QString();
         QTest::newRow("missing folder")
-            << "no/such/folder.frag" << kCannotOpen << "Failed StgOpenStorage";
-        QTest::newRow("a folder") << "." << kCannotOpen << "Failed StgOpenStorage";
-        QTest::newRow("empty path") << "" << kCannotOpen << "Failed StgOpenStorage";
+            << "no/such/folder.frag" << kCannotOpen << "Failed StgOpenStorage" << createFailed;
+        QTest::newRow("a folder") << "." << kCannotOpen << "Failed StgOpenStorage" << createFailed;
+        QTest::newRow("empty path") << "" << kCannotOpen << "Failed StgOpenStorage" << createFailed;
     }
     void openFailures() {
         QFETCH(QString, file);
         QFETCH(QString, readingMessage);
         QFETCH(QString, updateMessage);
+        QFETCH(QString, createMessage);
         const QString full = file.isEmpty() ? file : path(file);
         XmlStorage storage;
         QCOMPARE(errorOf([&] { storage.openLocalForReading(full); }), readingMessage);
@@ -203,15 +207,10 @@ private slots:
         QVERIFY(!storage.isOpen());
         QCOMPARE(errorOf([&] { storage.openLocalForUpdate(full); }), updateMessage);
         QVERIFY(!storage.isOpen());
-    }
-
-    void createFailures() {
-        XmlStorage storage;
-        QCOMPARE(errorOf([&] { storage.createLocalFile(path(QStringLiteral("no/dir/x.les"))); }),
-                 QStringLiteral("Failed StgCreateStorageEx"));
-        QCOMPARE(errorOf([&] { storage.createLocalFile(m_dir.path()); }),
-                 QStringLiteral("Failed StgCreateStorageEx"));
-        QVERIFY(!storage.isOpen());
+        QCOMPARE(errorOf([&] { storage.createLocalFile(full); }), createMessage);
+        QCOMPARE(storage.isOpen(), createMessage.isEmpty());
+        QVERIFY(storage.close());
+        QFile::remove(full);
     }
 
     // A FIFO would block a plain open() until a writer comes; the container must not wait.
@@ -265,9 +264,9 @@ private slots:
                  QStringLiteral("Failed OpenWXmlStream"));
     }
 
-    // Every call that needs an open file, on a closed container.
-    void callsOnClosedContainer() {
-        XmlStorage storage;
+    // Calls that do not fit the container's state fail with their own message or code.
+    void callsThatDoNotFitTheState() {
+        XmlStorage storage; // closed
         QCOMPARE(errorOf([&] { storage.openPictureStream("a"); }),
                  QStringLiteral("Failed OpenStream"));
         QCOMPARE(errorOf([&] { storage.readXmlStream(QStringLiteral("xml")); }),
@@ -276,25 +275,20 @@ private slots:
                  QStringLiteral("Failed CreateStream"));
         QCOMPARE(int(storage.createPictureStream("a").result), int(XmlStorage::kInvalidFunction));
         QVERIFY(storage.rootStreams().empty());
-    }
 
-    // A file opened for reading or update is never written to.
-    void writingRefusedWhenOpenedForReading() {
+        // Opened for update: read access suffices and nothing is ever written.
         const QString file = path(QStringLiteral("readonly.les"));
         QVERIFY(writeFile(file, "<a>\n</a>\n", {{"p", "1"}}));
         QFile::setPermissions(file, QFile::ReadOwner);
-        XmlStorage storage;
-        storage.openLocalForUpdate(file); // read access suffices
+        storage.openLocalForUpdate(file);
         QCOMPARE(errorOf([&] { storage.writeXmlStream(QStringLiteral("xml2"), "x"); }),
                  QStringLiteral("Failed CreateStream"));
         QCOMPARE(int(storage.createPictureStream("q").result), int(XmlStorage::kInvalidFunction));
         QVERIFY(storage.close());
         QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
-    }
 
-    void writeXmlStreamTwiceRefused() {
-        XmlStorage storage;
-        storage.createLocalFile(path(QStringLiteral("twice.les")));
+        // Created: the "xml" stream exists once.
+        storage.createLocalFile(file);
         storage.writeXmlStream(QStringLiteral("xml"), "<a>\n</a>\n");
         QCOMPARE(errorOf([&] { storage.writeXmlStream(QStringLiteral("XML"), "x"); }),
                  QStringLiteral("Failed CreateStream"));
