@@ -58,6 +58,11 @@ bool ShapeList::contains(const Shape* shape) const {
     return std::find(cbegin(), cend(), shape) != cend();
 }
 
+void ShapeList::retire(Shape* shape) {
+    if (shape)
+        m_retired.push_back(shape);
+}
+
 void ShapeList::clear(std::span<Shape* const> alsoOwned) {
     std::vector<Shape*> owned(cbegin(), cend());
     for (const auto* history : {&m_undo, &m_redo}) {

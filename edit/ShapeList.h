@@ -44,6 +44,10 @@ public:
 
     bool contains(const Shape* shape) const;
 
+    // Keeps a shape owned that holds no place in the list or its histories (for instance a
+    // picture an undo could not put back), so that clear() still destroys it once.
+    void retire(Shape* shape);
+
     // List-edit history. undo() and redo() move entries between the two arrays; neither
     // ever destroys a shape.
     const std::vector<ListEdit>& undoHistory() const { return m_undo; }

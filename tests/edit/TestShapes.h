@@ -31,6 +31,28 @@ private:
     bool m_hits;
 };
 
+// A shape that ends the tool from inside addPoint without becoming complete, then still
+// uses itself, as a careless shape might.
+class NotifyingShape : public CountingShape {
+public:
+    using CountingShape::CountingShape;
+    void addPoint(const ViewTransform&) override {
+        notifyEndTool();
+        ++pointsTaken;
+    }
+    int pointsTaken = 0;
+};
+
+// A stored picture that counts its destructions.
+class CountingPicture : public BmpRectStream {
+public:
+    explicit CountingPicture(int* destroyed) : m_destroyed(destroyed) {}
+    ~CountingPicture() override { ++*m_destroyed; }
+
+private:
+    int* m_destroyed;
+};
+
 // PNG bytes of a plain image of the given pixel size.
 inline QByteArray pngBytes(int width, int height) {
     QImage image(width, height, QImage::Format_RGB32);
@@ -44,9 +66,9 @@ inline QByteArray pngBytes(int width, int height) {
 
 // A stored picture of width x height plate units (scale 1), upright with its lower-left
 // corner at at.
-inline std::unique_ptr<BmpRectStream> makePicture(int width, int height, PointD at = {},
-                                                  const QByteArray& name = "p") {
-    auto picture = std::make_unique<BmpRectStream>();
-    picture->loadFromStream(pngBytes(width, height), name, at, at + PointD{0.0, 100.0});
+template <class Picture = BmpRectStream, class... Args>
+std::unique_ptr<Picture> makePicture(int width, int height, PointD at = {}, Args&&... args) {
+    auto picture = std::make_unique<Picture>(std::forward<Args>(args)...);
+    picture->loadFromStream(pngBytes(width, height), "p", at, at + PointD{0.0, 100.0});
     return picture;
 }
