@@ -1,0 +1,208 @@
+// Opening a fragment of 40 plates (1600×1200 JPEG, quality 85, generated here).
+//
+// Figures, all from the same run:
+//  - load: loadFragment until every plate is decoded and placed (what the plate view waits
+//    for), against a single-threaded full-size decode of the same bytes (goal: ratio ≤ 0.5);
+//  - first strip paint: drawing every plate at strip height once after the load, which is
+//    where the pictures decode at the size they are shown;
+//  - peak resident memory of a process that does only the load and that paint, minus the
+//    fragment's encoded bytes (goal ≤ 64 MB).
+// The load runs in a child process of this program, so its peak memory is its own.
+#include "BmpRectStream.h"
+#include "FragmentLoading.h"
+#include "FragmentSink.h"
+#include "LessonSaving.h"
+#include "ObjectRecord.h"
+#include "PictureImage.h"
+#include "XmlStorage.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QPainter>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QThreadPool>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr int kPlates = 40;
+constexpr QSize kPlateSize(1600, 1200);
+constexpr int kStripHeight = 320; // pixels; a plate view pane on a 1080p screen
+constexpr int kRepeats = 3;
+
+QByteArray plateJpeg(int seed) {
+    QImage image(kPlateSize, QImage::Format_RGB32);
+    QRandomGenerator random(quint32(seed) * 7919u + 1);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const int n = int(random.bounded(24));
+            line[x] = qRgb((x / 7 + seed * 13 + n) & 0xFF, (y / 5 + n) & 0xFF,
+                           ((x * y) / 4096 + n) & 0xFF);
+        }
+    }
+    QByteArray out;
+    QBuffer buffer(&out);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(85);
+    writer.write(image);
+    return out;
+}
+
+qint64 statusKb(const char* field) {
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(qsizetype(qstrlen(field))).trimmed().split(' ').front().toLongLong();
+    return -1;
+}
+
+class KeepingSink final : public FragmentSink {
+public:
+    void append(std::unique_ptr<BmpRectStream> picture) override {
+        pictures.push_back(std::move(picture));
+    }
+    std::vector<std::unique_ptr<BmpRectStream>> pictures;
+};
+
+// The child: load, paint once at strip height, report times and memory.
+int runLoad(const QString& file) {
+    const qint64 baselineKb = statusKb("VmRSS:");
+    XmlStorage storage;
+    KeepingSink sink;
+    QElapsedTimer clock;
+    clock.start();
+    store::loadFragment(storage, file, sink);
+    const qint64 loadNs = clock.nsecsElapsed();
+    const qint64 afterLoadKb = statusKb("VmHWM:");
+
+    clock.restart();
+    QImage strip(kStripHeight * 2, kStripHeight, QImage::Format_RGB32);
+    for (const auto& p : sink.pictures) {
+        QPainter g(&strip);
+        const double w = kStripHeight * double(p->width()) / p->height();
+        p->image()->draw(g, QPointF(0, 0), QPointF(w, 0), QPointF(0, kStripHeight));
+    }
+    const qint64 paintNs = clock.nsecsElapsed();
+    QTextStream(stdout) << sink.pictures.size() << ' ' << loadNs << ' ' << paintNs << ' '
+                        << baselineKb << ' ' << afterLoadKb << ' ' << statusKb("VmHWM:") << '\n';
+    return sink.pictures.size() == std::size_t(kPlates) ? 0 : 1;
+}
+
+struct ChildFigures {
+    int pictures = 0;
+    double loadMs = 0, paintMs = 0;
+    double baselineMb = 0, peakAfterLoadMb = 0, peakAfterPaintMb = 0;
+};
+
+ChildFigures loadInChild(const QString& file) {
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {"--load", file});
+    child.waitForFinished(-1);
+    const QList<QByteArray> f = child.readAllStandardOutput().trimmed().split(' ');
+    ChildFigures out;
+    if (f.size() != 6) {
+        std::fprintf(stderr, "child failed: %s\n", child.readAllStandardError().constData());
+        return out;
+    }
+    out.pictures = f[0].toInt();
+    out.loadMs = f[1].toDouble() / 1e6;
+    out.paintMs = f[2].toDouble() / 1e6;
+    out.baselineMb = f[3].toDouble() / 1024;
+    out.peakAfterLoadMb = f[4].toDouble() / 1024;
+    out.peakAfterPaintMb = f[5].toDouble() / 1024;
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], "--load") == 0)
+        return runLoad(QString::fromLocal8Bit(argv[2]));
+
+    QTemporaryDir dir;
+    const QString file = dir.filePath("plates.frag");
+    std::vector<QByteArray> jpegs;
+    std::vector<std::unique_ptr<BmpRectStream>> plates;
+    qint64 encoded = 0;
+    for (int i = 0; i < kPlates; ++i) {
+        jpegs.push_back(plateJpeg(i));
+        encoded += jpegs.back().size();
+        ObjectRecord r;
+        r.name = "plate" + QByteArray::number(i);
+        r.picName = r.name;
+        r.bFrame = true;
+        r.vecBeg = {i * 1700.0, 0};
+        r.vecEnd = {i * 1700.0, 100};
+        plates.push_back(r.makePicture(jpegs.back()));
+    }
+    {
+        std::vector<const Shape*> shapes;
+        for (const auto& p : plates)
+            shapes.push_back(p.get());
+        XmlStorage storage;
+        if (!store::saveLesson(storage, file, shapes))
+            return 1;
+    }
+    plates.clear();
+
+    // Single-threaded full-size decode of the same bytes, one picture at a time.
+    double fullMs = 1e100;
+    for (int rep = 0; rep < kRepeats; ++rep) {
+        QElapsedTimer clock;
+        clock.start();
+        for (const QByteArray& bytes : jpegs) {
+            QBuffer buffer;
+            buffer.setData(bytes);
+            buffer.open(QIODevice::ReadOnly);
+            QImageReader reader(&buffer);
+            const QImage image = reader.read();
+            if (image.size() != kPlateSize)
+                return 1;
+        }
+        fullMs = std::min(fullMs, clock.nsecsElapsed() / 1e6);
+    }
+
+    ChildFigures best;
+    best.loadMs = 1e100;
+    for (int rep = 0; rep < kRepeats; ++rep) {
+        const ChildFigures f = loadInChild(file);
+        if (f.pictures != kPlates)
+            return 1;
+        if (f.loadMs < best.loadMs)
+            best = f;
+    }
+
+    const double encodedMb = encoded / (1024.0 * 1024.0);
+    std::printf("plates: %d of %dx%d JPEG q85, %.1f MB encoded, %d worker threads\n", kPlates,
+                kPlateSize.width(), kPlateSize.height(), encodedMb,
+                QThreadPool::globalInstance()->maxThreadCount());
+    std::printf("single-thread full decode: %8.1f ms\n", fullMs);
+    std::printf("loadFragment (decoded, placed): %8.1f ms   ratio %.3f (goal <= 0.5)\n",
+                best.loadMs, best.loadMs / fullMs);
+    std::printf("first strip paint (%d px high): %8.1f ms   load + paint ratio %.3f\n",
+                kStripHeight, best.paintMs, (best.loadMs + best.paintMs) / fullMs);
+    std::printf("process before load: %.1f MB resident\n", best.baselineMb);
+    std::printf("peak resident after load: %.1f MB; minus encoded bytes %.1f MB (goal <= 64); "
+                "minus process baseline too %.1f MB\n",
+                best.peakAfterLoadMb, best.peakAfterLoadMb - encodedMb,
+                best.peakAfterLoadMb - encodedMb - best.baselineMb);
+    std::printf("peak resident after first paint: %.1f MB; minus encoded bytes %.1f MB\n",
+                best.peakAfterPaintMb, best.peakAfterPaintMb - encodedMb);
+    return 0;
+}
