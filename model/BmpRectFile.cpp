@@ -1,6 +1,5 @@
 #include "BmpRectFile.h"
 
-#include "Cp1251.h"
 #include "PictureFiles.h"
 #include "PictureImage.h"
 #include "WindowServices.h"
@@ -15,7 +14,7 @@ BmpRectFile::BmpRectFile() {
         return;
 
     setBFrame(true);
-    const QByteArray title = cp1251::fromUnicodeLossy(chosen.fileTitle);
+    const QByteArray title = picturefiles::recordText(chosen.fileTitle);
     QByteArray pic = title;
     picturefiles::removeFirst(pic, "gif");
     picturefiles::removeFirst(pic, "GIF");

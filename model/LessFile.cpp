@@ -1,7 +1,6 @@
 #include "LessFile.h"
 
 #include "BmpRectStream.h"
-#include "Cp1251.h"
 #include "Err.h"
 #include "PictureFiles.h"
 #include "PictureImage.h"
@@ -16,7 +15,7 @@ LessFile::LessFile() {
     if (!chosen.accepted)
         return; // stays empty: toPicture gives none
 
-    setPicName(picNameFromTitle(cp1251::fromUnicodeLossy(chosen.fileTitle)));
+    setPicName(picNameFromTitle(picturefiles::recordText(chosen.fileTitle)));
     if (chosen.path.isEmpty()) {
         messageBox(QStringLiteral("Неправильный путь"));
         return;

@@ -1,5 +1,7 @@
 #include "PictureFiles.h"
 
+#include "Cp1251.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -35,6 +37,13 @@ std::optional<QByteArray> readWhole(const QString& path) {
 QByteArray timeSuffix(const QString& path) {
     const qint64 seconds = QFileInfo(path).lastModified().toSecsSinceEpoch();
     return "*" + QByteArray::number(seconds);
+}
+
+QByteArray recordText(const QString& fileTitle) {
+    QByteArray text = cp1251::fromUnicodeLossy(fileTitle);
+    text.replace('<', '_');
+    text.replace('>', '_');
+    return text;
 }
 
 QByteArray cutToStreamName(const QByteArray& name) {

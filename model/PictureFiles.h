@@ -22,6 +22,11 @@ std::optional<QByteArray> readWhole(const QString& path);
 // "*" + the file's last modification time in seconds since 1970, as a decimal number.
 QByteArray timeSuffix(const QString& path);
 
+// A file title as code page 1251 text fit for a record: characters the code page lacks become
+// '?', and '<' and '>' become '_' (records are written unescaped, so either would break the
+// lesson file's XML).
+QByteArray recordText(const QString& fileTitle);
+
 // Keeps the last 31 characters: the name of a picture stream cannot be longer.
 QByteArray cutToStreamName(const QByteArray& name);
 

@@ -98,6 +98,7 @@ private slots:
     void picNameFromTitle_data();
     void picNameFromTitle();
     void lessFileReadsChosenFile();
+    void hostileTitleCannotBreakRecord();
     void lessFileCancelled();
     void lessFileUnreadable();
     void lessFileNotAPicture();
@@ -374,6 +375,14 @@ void TestPictures::lessFileReadsChosenFile() {
     QVERIFY(!p->isComplete());  // the lesson places it
     QVERIFY(!file.toPicture()); // the bytes went over to the picture
     QVERIFY(ui.messages.isEmpty());
+}
+
+void TestPictures::hostileTitleCannotBreakRecord() {
+    QTemporaryDir dir;
+    ScriptedWindowServices ui;
+    ui.chosenFiles << writeFile(dir, "a<b>c.png", imagebytes::solidPng(2, 2, Qt::red));
+    LessFile file;
+    QCOMPARE(file.picName(), QByteArray("a_b_c"));
 }
 
 void TestPictures::lessFileCancelled() {
