@@ -37,7 +37,6 @@ class TestGeometry : public QObject {
 private slots:
     void rectValidity_data();
     void rectValidity();
-    void rectCornersRunCounterClockwise();
     void bounds_data();
     void bounds();
     void pointerRoundTrip_data();
@@ -72,17 +71,6 @@ void TestGeometry::rectValidity() {
     QFETCH(bool, valid);
     const QString error = errorOf([&] { RectD(minX, minY, maxX, maxY); });
     QCOMPARE(error, valid ? QString() : QStringLiteral("Incorrect max min values in RectD"));
-}
-
-void TestGeometry::rectCornersRunCounterClockwise() {
-    const RectD r(1, 2, 1, 2);
-    for (const PointD& c : r.corners())
-        QCOMPARE(c, (PointD{1, 2}));
-    const RectD s(0, 0, 4, 3);
-    QCOMPARE(s.corner(0), (PointD{0, 0}));
-    QCOMPARE(s.corner(1), (PointD{4, 0}));
-    QCOMPARE(s.corner(2), (PointD{4, 3}));
-    QCOMPARE(s.corner(3), (PointD{0, 3}));
 }
 
 void TestGeometry::bounds_data() {

@@ -55,15 +55,12 @@ private slots:
     void hitTestIsStrict();
     void edgeMarks_data();
     void edgeMarks();
-    void stateSetsPen();
     void previewBox();
     void addPointPlacesAndEndsTool();
     void vectorLineKeepsTwoPoints();
     void removeAndRestorePoints();
-    void plineTakesAnyNumber();
     void createShapeKinds_data();
     void createShapeKinds();
-    void vectorShapesAreNeverHit();
 };
 
 void TestShapes::placementExamples_data() {
@@ -225,19 +222,6 @@ void TestShapes::edgeMarks() {
     QCOMPARE(p->rightMark(), right);
 }
 
-void TestShapes::stateSetsPen() {
-    auto p = picture(10, 10);
-    QCOMPARE(p->penColour(), QColor(255, 204, 0));
-    QCOMPARE(p->penWidth(), 1.0);
-    p->setState(BmpRect::kStateSelected);
-    QVERIFY(p->isSelected());
-    QCOMPARE(p->penColour(), QColor(255, 0, 0));
-    QCOMPARE(p->penWidth(), 2.5);
-    p->setState(BmpRect::kStateNormal);
-    QCOMPARE(p->penWidth(), 1.0);
-    QCOMPARE(p->penColour(), QColor(255, 204, 0));
-}
-
 void TestShapes::previewBox() {
     auto p = picture(200, 100, {5, 6}, {5, 50});
     const RectD box = p->previewBox();
@@ -298,18 +282,6 @@ void TestShapes::removeAndRestorePoints() {
     QCOMPARE(line.points(), (PointDArray{{9, 9}}));
 }
 
-void TestShapes::plineTakesAnyNumber() {
-    Pline pl;
-    for (int i = 0; i < 5; ++i)
-        pl.addPoint(pointerAt({double(i), 0}));
-    QCOMPARE(pl.points().size(), std::size_t(5));
-    pl.validate();
-    QVERIFY(pl.isComplete());
-    pl.editablePoints().setFloor(4);
-    QVERIFY(pl.removeLastPoint());
-    QVERIFY(!pl.removeLastPoint());
-}
-
 void TestShapes::createShapeKinds_data() {
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("className"); // empty: none
@@ -346,21 +318,6 @@ void TestShapes::createShapeKinds() {
         QCOMPARE(ui.fileDialogs.size(), 1);
     if (s)
         QVERIFY(!s->isComplete());
-}
-
-void TestShapes::vectorShapesAreNeverHit() {
-    VectorLine line;
-    line.addPoint(pointerAt({0, 0}));
-    line.addPoint(pointerAt({10, 0}));
-    Pline pl;
-    pl.addPoint(pointerAt({0, 0}));
-    pl.addPoint(pointerAt({10, 0}));
-    RectShape rect;
-    const ViewTransform on = pointerAt({5, 0});
-    QVERIFY(!line.hitTest(on));
-    QVERIFY(!pl.hitTest(on));
-    QVERIFY(!rect.hitTest(on));
-    QVERIFY(rect.points().empty());
 }
 
 QTEST_MAIN(TestShapes)
