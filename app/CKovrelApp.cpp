@@ -9,6 +9,7 @@
 #include "WindowServices.h"
 
 #include <QFileInfo>
+#include <QScreen>
 #include <QSettings>
 
 const QString CKovrelApp::kProfileCompany =
@@ -38,6 +39,10 @@ bool CKovrelApp::initInstance(const QStringList& arguments) {
     m_doc->newDocument();
     m_frame->htmlView()->initialUpdate();
 
+    // Without a window manager (a bare X server) nothing maximises the window; it then
+    // covers the screen's free area all the same.
+    if (const QScreen* screen = m_frame->screen())
+        m_frame->setGeometry(screen->availableGeometry());
     m_frame->showMaximized();
     m_frame->setWindowTitle(kViewTitle);
 

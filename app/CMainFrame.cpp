@@ -47,8 +47,8 @@ CMainFrame::CMainFrame(const QString& contentFolder, QWidget* parent)
     setWindowTitle(kViewTitle);
     buildPanes();
     buildMenus();
-    connect(qApp, &QApplication::focusChanged, this,
-            [this](QWidget*, QWidget* now) { onFocusChanged(now); });
+    m_focusWatch = connect(qApp, &QApplication::focusChanged, this,
+                           [this](QWidget*, QWidget* now) { onFocusChanged(now); });
     // Enter and Esc on a floating panel hand the keyboard back to the active view.
     ActiveViewFocus::setHandler([this] {
         activateWindow();
@@ -58,6 +58,8 @@ CMainFrame::CMainFrame(const QString& contentFolder, QWidget* parent)
 }
 
 CMainFrame::~CMainFrame() {
+    // The panes lose their focus while the base class destroys them; this frame is gone by then.
+    disconnect(m_focusWatch);
     ActiveViewFocus::setHandler({});
     delete m_palette;
     // The topic pane may still hold the placeholder target; it goes with the panes.

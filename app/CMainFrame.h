@@ -108,6 +108,7 @@ private:
     std::unique_ptr<PlaceholderTopicTarget> m_placeholderTarget;
     PaneActions* m_actions = nullptr;
     QPointer<QWidget> m_activeView;
+    QMetaObject::Connection m_focusWatch;
 
     QMenu* m_plateMenu = nullptr;
     QMenu* m_lessonMenu = nullptr;
