@@ -1,0 +1,454 @@
+#include "BmpRectStream.h"
+#include "Cp1251.h"
+#include "DisplayState.h"
+#include "KovrelView.h"
+#include "LoadDlg.h"
+#include "PictureNames.h"
+#include "RectShape.h"
+#include "ScriptedWindowServices.h"
+#include "StripFixtures.h"
+#include "StripGeometry.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QProgressBar>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+#include <functional>
+
+using stripfixtures::Plate;
+
+namespace {
+
+const QString kCannotOpen = "Не могу открыть файл. Возможно он занят другим приложением.";
+
+// Watches for loading windows being shown, and lets a test act on their progress.
+class LoadWindowWatch : public QObject {
+public:
+    LoadWindowWatch() { qApp->installEventFilter(this); }
+    ~LoadWindowWatch() override { qApp->removeEventFilter(this); }
+
+    int shown = 0;
+    int lastRangeEnd = -1;
+    int lastValue = -1;
+    std::function<void()> onFirstStep; // runs once, inside the load, at the first step
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* window = qobject_cast<LoadDlg*>(watched);
+        if (window && event->type() == QEvent::Show) {
+            ++shown;
+            connect(window->progressBar(), &QProgressBar::valueChanged, this,
+                    [this, window](int v) {
+                        lastRangeEnd = window->rangeEnd();
+                        lastValue = v;
+                        if (v > 0 && onFirstStep)
+                            std::exchange(onFirstStep, nullptr)();
+                    });
+        }
+        return false;
+    }
+};
+
+// Pixels that only the caption's translucent orange or a red frame can give over the blue
+// plates and the dark background.
+int countPixels(const QImage& image, QRect area, const std::function<bool(QColor)>& test) {
+    int n = 0;
+    area &= image.rect();
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            n += test(image.pixelColor(x, y)) ? 1 : 0;
+    return n;
+}
+
+bool isRed(QColor c) {
+    return c.red() > 200 && c.green() < 80 && c.blue() < 80;
+}
+bool isOrangeYellow(QColor c) {
+    return c.red() > 200 && c.green() > 150 && c.blue() < 80;
+}
+
+QList<Plate> plates(int n, QSize size = {60, 40}) {
+    return QList<Plate>(n, Plate{size});
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Plate)
+
+class TestKovrelView : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    ScriptedWindowServices m_services;
+
+    QString fragment(const QString& name, const QList<Plate>& content) {
+        const QString path = m_dir.filePath(name);
+        stripfixtures::writeFragment(path, content);
+        return path;
+    }
+    // A shown view whose pane (viewport) is `pane` pixels.
+    std::unique_ptr<KovrelView> makeView(QSize pane = {600, 260}) {
+        auto view = std::make_unique<KovrelView>();
+        view->resize(pane);
+        view->show();
+        if (!QTest::qWaitForWindowExposed(view.get()))
+            qFatal("view not exposed");
+        const QSize bars = view->size() - view->viewport()->size();
+        view->resize(pane + bars);
+        return view;
+    }
+    static void checkFitted(const KovrelView& view) {
+        const ViewTransform& vt = view.transform();
+        const BmpRect* first = view.scene().firstPicture();
+        QVERIFY(first);
+        const PointD ul = vt.toPixels(first->corner(3));
+        QVERIFY2(std::abs(ul.x) <= 1 && std::abs(ul.y) <= 1, "first plate left the anchor");
+        const double d = strip::fitDistance(vt, *first, {0, 0});
+        const double h = view.clientSize().height();
+        QVERIFY2(d >= h / vt.zoomStep - 1e-9 && d <= h * vt.zoomStep + 1e-9,
+                 qPrintable(QString("distance %1 for pane %2").arg(d).arg(h)));
+    }
+
+private slots:
+    void init() {
+        DisplayState::current() = DisplayState{};
+        m_services.messages.clear();
+    }
+
+    void fitToHeight_data() {
+        QTest::addColumn<QList<Plate>>("before"); // fragment shown first (transform kept)
+        QTest::addColumn<Plate>("first");
+        QTest::addColumn<QString>("limit");
+        QTest::newRow("small plate zooms in") << QList<Plate>{} << Plate{{60, 40}} << "";
+        QTest::newRow("large plate zooms out") << QList<Plate>{} << Plate{{1600, 1200}} << "";
+        QTest::newRow("small after large") << plates(1, {1600, 1200}) << Plate{{60, 40}} << "";
+        QTest::newRow("tiny plate stops at max scale") << QList<Plate>{} << Plate{{4, 2}} << "in";
+        QTest::newRow("huge plate stops at level limit")
+            << QList<Plate>{} << Plate{{100, 100}, Qt::blue, 1e5} << "out";
+    }
+    void fitToHeight() {
+        QFETCH(QList<Plate>, before);
+        QFETCH(Plate, first);
+        QFETCH(QString, limit);
+        auto view = makeView();
+        if (!before.isEmpty())
+            view->showFragment(fragment("before.frag", before));
+        view->showFragment(fragment("fit.frag", {first, Plate{{60, 40}}}));
+        QCOMPARE(view->scene().shapes().size(), std::size_t(2));
+        const ViewTransform& vt = view->transform();
+        if (limit == "in") {
+            QVERIFY(vt.scale >= vt.maxScale && vt.scale < vt.maxScale * vt.zoomStep);
+        } else if (limit == "out") {
+            QCOMPARE(vt.zoomLevel, vt.minZoomLevel - 1);
+            QVERIFY(strip::fitDistance(vt, *view->scene().firstPicture(), {0, 0}) >
+                    view->clientSize().height());
+        } else {
+            checkFitted(*view);
+        }
+    }
+
+    void resize_data() {
+        QTest::addColumn<int>("height");
+        QTest::addColumn<bool>("refits");
+        QTest::newRow("20 px keeps the zoom") << 20 << false;
+        QTest::newRow("50 px keeps the zoom") << 50 << false;
+        QTest::newRow("51 px re-fits") << 51 << true;
+        QTest::newRow("400 px re-fits") << 400 << true;
+    }
+    void resize() {
+        QFETCH(int, height);
+        QFETCH(bool, refits);
+        auto view = makeView();
+        view->showFragment(fragment("resize.frag", plates(3)));
+        const double scale = view->transform().scale;
+        const QSize bars = view->size() - view->viewport()->size();
+        view->resize(QSize(600, height) + bars);
+        QCOMPARE(view->clientSize(), QSize(600, height));
+        QCOMPARE(view->transform().viewHeight, double(height));
+        if (refits)
+            checkFitted(*view);
+        else
+            QCOMPARE(view->transform().scale, scale);
+    }
+
+    void scrollExtent_data() {
+        QTest::addColumn<int>("plateCount");
+        QTest::addColumn<bool>("fullScreen");
+        QTest::addColumn<bool>("scrolls");
+        QTest::newRow("narrower than the pane") << 1 << false << false;
+        QTest::newRow("wider than the pane") << 12 << false << true;
+        QTest::newRow("wider, full screen") << 12 << true << false;
+    }
+    void scrollExtent() {
+        QFETCH(int, plateCount);
+        QFETCH(bool, fullScreen);
+        QFETCH(bool, scrolls);
+        DisplayState::current().fullScreen = fullScreen;
+        auto view = makeView();
+        view->showFragment(fragment("extent.frag", plates(plateCount)));
+        QScrollBar* bar = view->horizontalScrollBar();
+        if (!scrolls) {
+            QCOMPARE(view->scrollExtent(), view->clientSize());
+            QCOMPARE(bar->maximum(), 0);
+            return;
+        }
+        const double right =
+            view->transform().toPixels(view->scene().shapes().back()->points()[1]).x;
+        QCOMPARE(view->scrollExtent(), QSize(int(right), view->clientSize().height()));
+        QCOMPARE(bar->maximum(), int(right) - view->clientSize().width());
+        // The keys reach both ends and note where scrolling stopped.
+        QTest::keyClick(view.get(), Qt::Key_End);
+        QCOMPARE(bar->value(), bar->maximum());
+        QTest::keyClick(view.get(), Qt::Key_Left);
+        QCOMPARE(bar->value(), bar->maximum() - KovrelView::kLineStep);
+        QCOMPARE(view->savedScrollPosition().x(), bar->value());
+        bar->setValue(0); // as when full-screen mode squeezes the pane: not a user scroll
+        view->restoreScrollPosition();
+        QCOMPARE(bar->value(), bar->maximum() - KovrelView::kLineStep);
+        QTest::keyClick(view.get(), Qt::Key_Home);
+        QCOMPARE(bar->value(), 0);
+    }
+
+    void sceneWithoutPointsKeepsPaneExtent() {
+        auto view = makeView();
+        view->scene().shapes().append(new RectShape);
+        view->updateScrollSizes(); // the bounds error means width 0, not a failure
+        QCOMPARE(view->scrollExtent(), view->clientSize());
+        view->grab();
+    }
+
+    void pictureNames_data() {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QByteArray>("normalised");
+        QTest::newRow("jpg") << QByteArray("road01.jpg") << QByteArray("road01");
+        QTest::newRow("GIF") << QByteArray("anim.GIF") << QByteArray("anim");
+        QTest::newRow("gif") << QByteArray("anim.gif") << QByteArray("anim");
+        QTest::newRow("rsc") << QByteArray("plate.rsc") << QByteArray("plate");
+        QTest::newRow("only the first dot") << QByteArray("a.b.jpg") << QByteArray("ab.");
+        QTest::newRow("each part once") << QByteArray("jpgjpg") << QByteArray("jpg");
+        QTest::newRow("GIF before gif") << QByteArray("GIFgif.GIF") << QByteArray("GIF");
+        QTest::newRow("inside the name") << QByteArray("gifts.png") << QByteArray("tspng");
+        QTest::newRow("case of JPG kept") << QByteArray("x.JPG") << QByteArray("xJPG");
+        QTest::newRow("cp1251 untouched")
+            << cp1251::fromUnicodeLossy("Знак.jpg") << cp1251::fromUnicodeLossy("Знак");
+        QTest::newRow("empty") << QByteArray() << QByteArray();
+    }
+    void pictureNames() {
+        QFETCH(QByteArray, name);
+        QFETCH(QByteArray, normalised);
+        QCOMPARE(normalisedPictureName(name), normalised);
+    }
+
+    void selectPicture_data() {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<int>("index");
+        QTest::newRow("by file name") << QByteArray("road5.jpg") << 5;
+        QTest::newRow("cp1251 name") << cp1251::fromUnicodeLossy("Знак.GIF") << 6;
+        QTest::newRow("letter case differs") << QByteArray("ROAD5.jpg") << -1;
+        QTest::newRow("no such plate") << QByteArray("road9.jpg") << -1;
+    }
+    void selectPicture() {
+        QFETCH(QByteArray, name);
+        QFETCH(int, index);
+        QList<Plate> content = plates(8);
+        for (int i = 0; i < 8; ++i)
+            content[i].picName = "road" + QByteArray::number(i);
+        content[6].picName = cp1251::fromUnicodeLossy("Знак");
+        auto view = makeView();
+        view->showFragment(fragment("select.frag", content));
+        view->horizontalScrollBar()->setValue(100);
+        QSignalSpy chosen(view.get(), &KovrelView::pictureChosen);
+        view->selectPicture(name);
+
+        std::vector<BmpRect*> pictures;
+        for (Shape* s : view->scene().shapes())
+            pictures.push_back(dynamic_cast<BmpRect*>(s));
+        for (int i = 0; i < 8; ++i)
+            QCOMPARE(pictures[i]->isSelected(), i == index);
+        if (index < 0) {
+            QCOMPARE(chosen.size(), 0);
+            QCOMPARE(view->horizontalScrollBar()->value(), 100);
+            return;
+        }
+        QCOMPARE(chosen.size(), 1);
+        const double left = view->transform().toPixels(pictures[index]->corner(0)).x;
+        QCOMPARE(view->savedScrollPosition().x(), int(left - KovrelView::kSelectMargin));
+        QCOMPARE(view->horizontalScrollBar()->value(), int(left - KovrelView::kSelectMargin));
+    }
+
+    void click_data() {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<int>("selects"); // plate index, -1 for none
+        QTest::newRow("on the second plate") << "plate" << 1;
+        QTest::newRow("between plates") << "gap" << -1;
+        QTest::newRow("below the plates") << "below" << -1;
+        QTest::newRow("during a lesson move") << "lesson move" << -1;
+        QTest::newRow("on a shape over the plate") << "shape" << -1;
+    }
+    void click() {
+        QFETCH(QString, where);
+        QFETCH(int, selects);
+        auto view = makeView();
+        view->showFragment(fragment("click.frag", plates(3, {40, 60})));
+        QSignalSpy chosen(view.get(), &KovrelView::pictureChosen);
+        std::vector<BmpRect*> pictures;
+        for (Shape* s : view->scene().shapes())
+            pictures.push_back(dynamic_cast<BmpRect*>(s));
+        const ViewTransform& vt = view->transform();
+        auto pixel = [&](int i, double fx, double fy) { // a point of plate i's box, in pixels
+            const PointD a = vt.toPixels(pictures[i]->corner(3));
+            const PointD b = vt.toPixels(pictures[i]->corner(1));
+            return QPoint(int(a.x + (b.x - a.x) * fx), int(a.y + (b.y - a.y) * fy));
+        };
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, pixel(0, 0.5, 0.5));
+        QCOMPARE(chosen.size(), 1); // plate 0 marked to start with
+
+        QPoint at = pixel(1, 0.5, 0.5);
+        if (where == "gap")
+            at = (pixel(0, 1, 0.5) + pixel(1, 0, 0.5)) / 2;
+        else if (where == "below")
+            at = pixel(1, 0.5, 1) + QPoint(0, 12);
+        else if (where == "lesson move")
+            DisplayState::current().interactionMode = DisplayState::kModeLessonMove;
+        else if (where == "shape") {
+            struct Cover : RectShape { // hit wherever the pointer is
+                bool hitTest(const ViewTransform&) override { return true; }
+            };
+            view->scene().shapes().prepend(new Cover);
+        }
+        QTest::mouseMove(view->viewport(), at);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+
+        const int marked = selects < 0 ? 0 : selects;
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(pictures[i]->state(), i == marked ? 3 : 1);
+        QCOMPARE(chosen.size(), selects < 0 ? 1 : 2);
+        const QImage shot = view->grab().toImage();
+        const QPoint top = pixel(marked, 0.5, 0);
+        const QRect edge(top.x() - 3, top.y() - 2, 7, 5);
+        QVERIFY(countPixels(shot, edge, isRed) > 0);
+        if (selects >= 0)
+            QVERIFY(countPixels(shot, edge.translated(pixel(0, 0.5, 0) - top), isOrangeYellow) > 0);
+
+        // The copy is the preview's own: it outlives the strip and changes nothing there.
+        auto copy = chosen.last().at(0).value<std::shared_ptr<BmpRect>>();
+        QVERIFY(copy && copy.get() != pictures[marked]);
+        QCOMPARE(copy->state(), 1);
+        QCOMPARE(copy->picName(), pictures[marked]->picName());
+        const PointD corner = pictures[marked]->corner(0);
+        copy->placeByVector({5000, 5000}, {5000, 5100});
+        QCOMPARE(pictures[marked]->corner(0), corner);
+        view->showFragment(QString());
+        QImage target(200, 200, QImage::Format_ARGB32_Premultiplied);
+        QPainter g(&target);
+        copy->draw(g, vt);
+    }
+
+    void enterResendsMarkedPlate() {
+        auto view = makeView();
+        view->showFragment(fragment("enter.frag", plates(2)));
+        QSignalSpy chosen(view.get(), &KovrelView::pictureChosen);
+        QTest::keyClick(view.get(), Qt::Key_Return); // nothing marked yet
+        QCOMPARE(chosen.size(), 0);
+        view->selectPicture("p1");
+        QTest::keyClick(view.get(), Qt::Key_Return);
+        QCOMPARE(chosen.size(), 2);
+    }
+
+    void loadShowsProgressAndEmptyPathDoesNot() {
+        auto view = makeView();
+        LoadWindowWatch watch;
+        view->showFragment(fragment("three.frag", plates(3)));
+        QCOMPARE(watch.shown, 1);
+        QCOMPARE(watch.lastRangeEnd, 4); // records + 1: the bar never reaches its end
+        QCOMPARE(watch.lastValue, 3);
+        QVERIFY(!LoadDlg::instance());
+        QVERIFY(!view->isLoading());
+
+        const ViewTransform before = view->transform();
+        view->showFragment(QString());
+        QCOMPARE(watch.shown, 1);
+        QVERIFY(view->scene().shapes().empty());
+        QCOMPARE(view->transform().scale, before.scale);
+        QCOMPARE(view->transform().zoomLevel, before.zoomLevel);
+        QCOMPARE(view->scrollExtent(), view->clientSize());
+    }
+
+    void damagedFragment_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing file") << "no-such.frag" << kCannotOpen;
+        QTest::newRow("not a compound file") << "malformed/not-a-compound-file.frag" << kCannotOpen;
+        QTest::newRow("directory loop") << "malformed/directory-loop.frag" << kCannotOpen;
+        QTest::newRow("no xml stream") << "malformed/no-xml-stream.frag"
+                                       << "Failed OpenStream";
+    }
+    void damagedFragment() {
+        QFETCH(QString, file);
+        QFETCH(QString, message);
+        auto view = makeView();
+        view->showFragment(fragment("good.frag", plates(2)));
+        QVERIFY(m_services.messages.isEmpty());
+        view->showFragment(qEnvironmentVariable("TM_TEST_DATA") + "/" + file);
+        QCOMPARE(m_services.messageTexts(), QStringList{message});
+        QCOMPARE(m_services.messages.first().title, kAppName);
+        QVERIFY(view->scene().shapes().empty());
+        QVERIFY(!LoadDlg::instance());
+        QCOMPARE(view->scrollExtent(), view->clientSize());
+        view->grab();
+    }
+
+    void loadReplacedOrViewGoneMeanwhile_data() {
+        QTest::addColumn<bool>("destroy");
+        QTest::newRow("another fragment shown meanwhile") << false;
+        QTest::newRow("view destroyed meanwhile") << true;
+    }
+    void loadReplacedOrViewGoneMeanwhile() {
+        QFETCH(bool, destroy);
+        const QString first = fragment("first.frag", plates(6, {200, 150}));
+        const QString second = fragment("second.frag", plates(2, {30, 80}));
+        auto view = makeView();
+        LoadWindowWatch watch;
+        watch.onFirstStep = [&] {
+            if (destroy)
+                view.reset();
+            else
+                view->showFragment(second);
+        };
+        view.get()->showFragment(first);
+        QVERIFY(!LoadDlg::instance());
+        QCOMPARE(watch.shown, destroy ? 1 : 2);
+        QVERIFY(m_services.messages.isEmpty());
+        if (destroy) {
+            QVERIFY(!view && !KovrelView::instance());
+            return;
+        }
+        QCOMPARE(view->scene().shapes().size(), std::size_t(2));
+        for (Shape* s : view->scene().shapes())
+            QCOMPARE(dynamic_cast<BmpRect*>(s)->width(), 30);
+        checkFitted(*view);
+    }
+
+    void captionScrollsAway() {
+        auto view = makeView();
+        view->showFragment(fragment("caption.frag", plates(6)));
+        const QRect area(5, 5, 90, 14); // under the caption, inside the first plate
+        auto captionPixels = [&] {
+            return countPixels(view->grab().toImage(), area, [](QColor c) {
+                return c.red() > 120 && c.blue() < 120; // orange over blue or the background
+            });
+        };
+        QVERIFY(captionPixels() > 20);
+        const int buffers = view->backBufferGeneration();
+        view->horizontalScrollBar()->setValue(150);
+        QCOMPARE(captionPixels(), 0);
+        QCOMPARE(view->backBufferGeneration(), buffers); // paints and scrolls re-use it
+    }
+};
+
+QTEST_MAIN(TestKovrelView)
+#include "test_kovrelview.moc"

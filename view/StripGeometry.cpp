@@ -1,0 +1,65 @@
+#include "StripGeometry.h"
+
+#include "BmpRect.h"
+#include "Err.h"
+#include "RectD.h"
+#include "Scene.h"
+#include "ViewTransform.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace strip {
+
+double fitDistance(const ViewTransform& vt, const BmpRect& first, PointD anchor) {
+    const PointD lowerLeft = vt.toPixels(first.corner(0));
+    return std::hypot(anchor.x - lowerLeft.x, anchor.y - (lowerLeft.y + kFreeBelow));
+}
+
+void fitToHeight(ViewTransform& vt, const BmpRect& first, PointD anchor, double clientHeight) {
+    // std::round takes halves away from zero, as the pinned corner wants.
+    const PointD upperLeft = vt.toPixels(first.corner(3));
+    const PointD pinned{std::round(upperLeft.x), std::round(upperLeft.y)};
+    vt.pinnedCorner = pinned;
+    vt.shift = anchor - pinned + vt.previousShift;
+    vt.previousShift = vt.shift;
+    if (!vt.shift.isFinite()) {
+        // A picture placed at non-finite coordinates cannot be pinned; start over unshifted.
+        vt.shift = {};
+        vt.previousShift = {};
+        return;
+    }
+
+    // Zoom about where the corner now is, which is within half a pixel of the anchor (the
+    // pinned corner was rounded). Zooming about the anchor pixel itself would keep the plate
+    // point under the anchor still, and the corner's sub-pixel offset from it would grow with
+    // every step: a strip fitted from a much smaller zoom would start many pixels away from
+    // the anchor. The shift does not change while zooming, so the centre stays the same.
+    const PointD centre = vt.centreOf(vt.toPixels(first.corner(3)));
+    if (fitDistance(vt, first, anchor) <= clientHeight) {
+        while (fitDistance(vt, first, anchor) < clientHeight && vt.scale < vt.maxScale) {
+            vt.zoomIn(centre);
+            ++vt.zoomLevel;
+        }
+    } else {
+        while (fitDistance(vt, first, anchor) > clientHeight && vt.zoomLevel >= vt.minZoomLevel) {
+            vt.zoomOut(centre);
+            --vt.zoomLevel;
+        }
+    }
+}
+
+double stripWidth(const Scene& scene, const ViewTransform& vt) {
+    double right = 0.0;
+    try {
+        const RectD bounds = scene.estimateBounds();
+        right = vt.toPixels({bounds.maxX(), 0.0}).x;
+    } catch (const Err&) {
+        return 0.0; // nothing with points: the strip is as wide as the pane
+    }
+    if (!std::isfinite(right))
+        return right > 0 ? kMaxWidth : 0.0;
+    return std::clamp(right, 0.0, kMaxWidth);
+}
+
+} // namespace strip
