@@ -36,7 +36,7 @@ QString head(const QString& title, QColor accent) {
                "a { color: %2; }\n"
                "nav { margin-top: 16px; padding-top: 8px; border-top: 1px solid #c9d3e2; "
                "font-size: 13px; }\n"
-               "nav a { margin-right: 10px; }\n"
+               "nav a { display: inline-block; margin: 2px 12px 2px 0; white-space: nowrap; }\n"
                ".price { display: block; margin: 16px 0 4px; padding: 10px; background: #fff7e0;\n"
                "         border: 1px solid #e8c66a; border-radius: 8px; }\n"
                "</style>\n</head>\n")

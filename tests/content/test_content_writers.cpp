@@ -1,7 +1,9 @@
 #include "ContentBuilder.h"
+#include "Cp1251.h"
 #include "Err.h"
 #include "FragmentPacker.h"
 #include "GifWriter.h"
+#include "RtfPriceList.h"
 #include "SwfWalk.h"
 #include "SwfWriter.h"
 #include "XmlStorage.h"
@@ -11,20 +13,18 @@
 #include <QTemporaryDir>
 #include <QtMath>
 #include <QtTest>
+#include <set>
 
 using namespace swfwalk;
 
 namespace {
 
-QImage decode(const QByteArray& bytes, int frame = 0) {
+QImage decode(const QByteArray& bytes) {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
-    QImage image;
-    for (int i = 0; i <= frame; ++i)
-        image = reader.read();
-    return image.convertToFormat(QImage::Format_RGB32);
+    return reader.read().convertToFormat(QImage::Format_RGB32);
 }
 
 } // namespace
@@ -49,6 +49,10 @@ private slots:
     void fragmentRoundTrip();
 
     void layoutKeepsPlatesApart();
+    void catalogueNamesFitTheFiles();
+
+    void rtfEscape_data();
+    void rtfEscape();
 };
 
 // Images of at most 256 colours on a grid of 8 decode exactly, whatever the pattern; the
@@ -299,6 +303,44 @@ void ContentWritersTest::layoutKeepsPlatesApart() {
         QVERIFY(std::abs(minY) < 1.0); // lower edges on the strip's base line
         previousRight = maxX;
     }
+}
+
+// Names end up as stream names (at most 31 characters, compared without case) and as
+// record texts in code page 1251; a lesson tells pictures apart by name, so names are
+// unique across the whole content, not only within a fragment.
+void ContentWritersTest::catalogueNamesFitTheFiles() {
+    std::set<QByteArray> names;
+    std::set<QString> fragments;
+    for (const Topic& topic : buildCatalogue()) {
+        QVERIFY2(fragments.insert(topic.fragment.toLower()).second, qPrintable(topic.fragment));
+        QVERIFY(!topic.plates.empty());
+        for (const PlateSpec& plate : topic.plates) {
+            QVERIFY2(!plate.stream.isEmpty() && plate.stream.size() <= 31,
+                     plate.stream.constData());
+            for (char ch : plate.stream)
+                QVERIFY2(QChar::fromLatin1(ch).isLetterOrNumber() || ch == '_' || ch == '.',
+                         plate.stream.constData());
+            QVERIFY2(names.insert(cp1251::upper(plate.stream)).second, plate.stream.constData());
+            QVERIFY2(cp1251::canEncode(plate.caption()), qPrintable(plate.caption()));
+            QCOMPARE(plate.swfNameMy.isEmpty(), !plate.caption().contains(QStringLiteral("swf")));
+        }
+    }
+}
+
+void ContentWritersTest::rtfEscape_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("rtf");
+    QTest::newRow("plain") << QStringLiteral("Price 10") << QByteArray("Price 10");
+    QTest::newRow("group characters") << QStringLiteral("{a}\\b") << QByteArray("\\{a\\}\\\\b");
+    QTest::newRow("cyrillic") << QStringLiteral("Цена") << QByteArray("\\'d6\\'e5\\'ed\\'e0");
+    QTest::newRow("number sign") << QStringLiteral("№") << QByteArray("\\'b9");
+    QTest::newRow("not in the code page") << QStringLiteral("×") << QByteArray("?");
+}
+
+void ContentWritersTest::rtfEscape() {
+    QFETCH(QString, text);
+    QFETCH(QByteArray, rtf);
+    QCOMPARE(rtf::escape(text), rtf);
 }
 
 QTEST_GUILESS_MAIN(ContentWritersTest)
