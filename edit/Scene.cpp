@@ -4,7 +4,10 @@
 #include "BmpRectStream.h"
 #include "CreateShape.h"
 #include "EstimateBounds.h"
+#include "FragmentLoading.h"
+#include "FragmentSink.h"
 #include "Instances.h"
+#include "LessonSaving.h"
 #include "Shape.h"
 
 namespace {
@@ -36,6 +39,38 @@ void Scene::destroyShapes() {
 void Scene::clear() {
     destroyShapes();
     m_storage.close();
+}
+
+namespace {
+
+// Appends a lesson's pictures to the list, which owns them from there.
+class ListSink final : public FragmentSink {
+public:
+    explicit ListSink(ShapeList& shapes) : m_shapes(shapes) {}
+    void append(std::unique_ptr<BmpRectStream> picture) override {
+        m_shapes.append(picture.release());
+    }
+
+private:
+    ShapeList& m_shapes;
+};
+
+} // namespace
+
+bool Scene::loadLesson(const QString& path) {
+    m_storage.close();
+    clear();
+    ListSink sink(m_shapes);
+    if (!store::loadLesson(m_storage, path, sink))
+        return false;
+    m_filePath = path;
+    return true;
+}
+
+bool Scene::saveLesson(const QString& path) {
+    m_filePath = path;
+    const std::vector<const Shape*> shapes(m_shapes.begin(), m_shapes.end());
+    return store::saveLesson(m_storage, path, shapes);
 }
 
 void Scene::drawAll(QPainter& g, const ViewTransform& vt) {

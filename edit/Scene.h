@@ -73,6 +73,15 @@ public:
     // destroyed pictures), forgets the selection and closes the container.
     void clear();
 
+    // Lesson files (store::loadLesson, store::saveLesson). loadLesson closes the container,
+    // clears the scene, reads the file's pictures into the list and, when the document was
+    // read, takes path as the file path; false (after its message) otherwise. saveLesson
+    // takes path as the file path, then writes the list's stored pictures in list order;
+    // false (after its message) when the lesson is not on disk, the old file kept.
+    // A fragment is loaded by its view through store::loadFragment with a sink of its own.
+    bool loadLesson(const QString& path);
+    bool saveLesson(const QString& path);
+
     // Tools. The current one starts as (and returns to) the plain Draw.
     Draw& currentTool() const { return *m_current; }
     Draw& drawTool() { return m_draw; }
