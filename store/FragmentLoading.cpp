@@ -14,7 +14,8 @@ const char* const kLessonUnreadable = "Файл открыт другим при
 // Reads the records of the parsed document in order and feeds the pipeline. A failure to get
 // a picture stream is raised after the outcomes of the records before it were delivered, so
 // messages keep record order. False once the load is cancelled.
-bool readRecords(XmlStorage& storage, ObjectRecord::Accept accept, RecordPipeline& pipeline) {
+bool readRecords(XmlStorage& storage, ObjectRecord::Accept accept, RecordPipeline& pipeline,
+                 FragmentSink& sink) {
     const std::vector<XmlRange> records = storage.findChildren(storage.documentRange(), "Object");
     for (const XmlRange& range : records) {
         std::optional<ObjectRecord> record = ObjectRecord::readFields(storage, range, accept);
@@ -29,6 +30,7 @@ bool readRecords(XmlStorage& storage, ObjectRecord::Accept accept, RecordPipelin
             } catch (const Err&) {
                 if (!pipeline.deliverAll())
                     return false;
+                sink.recordDone(FragmentSink::RecordOutcome::Failed);
                 throw;
             }
             if (record->readPoints(storage, range))
@@ -62,7 +64,7 @@ void loadFragment(XmlStorage& storage, const QString& localPath, FragmentSink& s
         storage.openLocalForReading(localPath);
         const int n = countPictures(storage);
         sink.setProgressRange(0, n + 1);
-        readRecords(storage, ObjectRecord::Accept::FragmentTypes, pipeline);
+        readRecords(storage, ObjectRecord::Accept::FragmentTypes, pipeline, sink);
     } catch (const Err& e) {
         if (!pipeline.isCancelled() && !sink.isCancelled())
             messageBox(e.text());
@@ -80,7 +82,7 @@ bool loadLesson(XmlStorage& storage, const QString& localPath, FragmentSink& sin
     RecordPipeline pipeline(sink, RecordPipeline::Waiting::Block, false);
     try {
         storage.parse(storage.readXmlStream(QStringLiteral("xml")));
-        if (!readRecords(storage, ObjectRecord::Accept::LessonTypes, pipeline))
+        if (!readRecords(storage, ObjectRecord::Accept::LessonTypes, pipeline, sink))
             return false;
     } catch (const Err& e) {
         if (!pipeline.isCancelled())

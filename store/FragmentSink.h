@@ -14,6 +14,12 @@ class BmpRectStream;
 // container, the document or the sink again (no message, no progress).
 class FragmentSink {
 public:
+    enum class RecordOutcome {
+        Loaded,     // its picture was appended
+        PassedOver, // another type, no name or no points: nothing shown
+        Failed,     // its message was shown (a picture that did not decode, a missing stream)
+    };
+
     virtual ~FragmentSink() = default;
 
     // A finished picture: decoded, placed by its vector, its scale applied.
@@ -25,5 +31,9 @@ public:
     }
     // Fragment loads only: once after every "Object" record, whatever became of it.
     virtual void stepProgress() {}
+    // Every load: once for every "Object" record read, in record order, after its picture or
+    // its message and before its progress step; for a record that ends the load (its stream
+    // is missing), just before the message. Records after it are not read and get no call.
+    virtual void recordDone(RecordOutcome outcome) { (void)outcome; }
     virtual bool isCancelled() const { return false; }
 };

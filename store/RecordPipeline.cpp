@@ -118,14 +118,18 @@ bool RecordPipeline::deliverFront() {
         const std::shared_ptr<Job> job = std::move(front.job);
         m_pending.pop_front();
         --m_inFlight;
-        if (job->picture)
+        const bool loaded = job->picture != nullptr;
+        if (loaded)
             m_sink.append(std::move(job->picture));
         else
             messageBox(job->error.isEmpty() ? QString::fromLatin1(kDecodeFailure) : job->error);
         if (cancelledNow())
             return false;
+        m_sink.recordDone(loaded ? FragmentSink::RecordOutcome::Loaded
+                                 : FragmentSink::RecordOutcome::Failed);
     } else {
         m_pending.pop_front();
+        m_sink.recordDone(FragmentSink::RecordOutcome::PassedOver);
     }
     if (m_reportsProgress)
         m_sink.stepProgress();

@@ -102,6 +102,12 @@ void CollectingSink::stepProgress() {
     ++steps;
 }
 
+void CollectingSink::recordDone(RecordOutcome outcome) {
+    outcomes += outcome == RecordOutcome::Loaded   ? 'L'
+                : outcome == RecordOutcome::Failed ? 'F'
+                                                   : 'P';
+}
+
 QStringList CollectingSink::names() const {
     QStringList out;
     for (const auto& p : pictures)

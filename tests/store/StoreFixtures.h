@@ -45,6 +45,7 @@ public:
     void append(std::unique_ptr<BmpRectStream> picture) override;
     void setProgressRange(int minimum, int maximum) override;
     void stepProgress() override;
+    void recordDone(RecordOutcome outcome) override;
     bool isCancelled() const override { return cancelWhen && cancelWhen(); }
 
     // Brings messages shown since the last event into the log.
@@ -56,6 +57,7 @@ public:
     int rangeMin = -1;
     int rangeMax = -1;
     int steps = 0;
+    QString outcomes; // one letter per record: L loaded, P passed over, F failed
     std::function<bool()> cancelWhen;
     std::function<void()> onAppend;
 

@@ -86,30 +86,36 @@ private slots:
         QTest::addColumn<QString>("letters");
         QTest::addColumn<int>("rangeMax");
         QTest::addColumn<QStringList>("events");
+        QTest::addColumn<QString>("outcomes");
         const QString undecodable = "message:Failed to load picture.";
         const QString missing = "message:Failed OpenStream";
         QTest::newRow("three pictures: range 0..4, three steps")
             << "ggg" << 4
-            << QStringList{"append:p0", "step", "append:p1", "step", "append:p2", "step"};
+            << QStringList{"append:p0", "step", "append:p1", "step", "append:p2", "step"}
+            << QString("LLL");
         QTest::newRow("missing stream ends the load")
-            << "gmg" << 4 << QStringList{"append:p0", "step", missing};
+            << "gmg" << 4 << QStringList{"append:p0", "step", missing} << QString("LF");
         QTest::newRow("undecodable picture is dropped, the load goes on")
             << "gug" << 4
-            << QStringList{"append:p0", "step", undecodable, "step", "append:p2", "step"};
-        QTest::newRow("VectorLine: one step, nothing else") << "v" << 1 << QStringList{"step"};
+            << QStringList{"append:p0", "step", undecodable, "step", "append:p2", "step"}
+            << QString("LFL");
+        QTest::newRow("VectorLine: one step, nothing else")
+            << "v" << 1 << QStringList{"step"} << QString("P");
         QTest::newRow("record without name passed over")
-            << "ng" << 3 << QStringList{"step", "append:p1", "step"};
+            << "ng" << 3 << QStringList{"step", "append:p1", "step"} << QString("PL");
         QTest::newRow("record without points passed over")
-            << "pg" << 3 << QStringList{"step", "append:p1", "step"};
+            << "pg" << 3 << QStringList{"step", "append:p1", "step"} << QString("PL");
         QTest::newRow("stream asked for before the points")
-            << "gqg" << 4 << QStringList{"append:p0", "step", missing};
+            << "gqg" << 4 << QStringList{"append:p0", "step", missing} << QString("LF");
         QTest::newRow("legacy record")
-            << "lg" << 3 << QStringList{"append:p0", "step", "append:p1", "step"};
+            << "lg" << 3 << QStringList{"append:p0", "step", "append:p1", "step"} << QString("LL");
         QTest::newRow("messages keep record order")
             << "guum" << 5
-            << QStringList{"append:p0", "step", undecodable, "step", undecodable, "step", missing};
+            << QStringList{"append:p0", "step", undecodable, "step", undecodable, "step", missing}
+            << QString("LFFF");
         QStringList many;
         QString letters;
+        QString manyOutcomes;
         for (int i = 0; i < 24; ++i) {
             letters += i % 7 == 3 ? 'u' : (i % 5 == 4 ? 'v' : 'g');
             if (letters.back() == 'g')
@@ -117,9 +123,10 @@ private slots:
             else if (letters.back() == 'u')
                 many << undecodable;
             many << "step";
+            manyOutcomes += letters.back() == 'g' ? 'L' : (letters.back() == 'u' ? 'F' : 'P');
         }
         QTest::newRow("many records in parallel keep their order")
-            << letters << int(letters.count('g') + letters.count('u') + 1) << many;
+            << letters << int(letters.count('g') + letters.count('u') + 1) << many << manyOutcomes;
     }
     void fragmentOutcomes() {
         QFETCH(QString, letters);
@@ -133,6 +140,7 @@ private slots:
         QCOMPARE(sink.rangeMin, 0);
         QTEST(sink.rangeMax, "rangeMax");
         QTEST(sink.events, "events");
+        QTEST(sink.outcomes, "outcomes");
         for (const auto& m : std::as_const(services.messages)) {
             QCOMPARE(m.title, kAppName);
             QCOMPARE(m.buttons, MsgButtons::Ok);
