@@ -41,7 +41,6 @@ void crossingFrame(QPainter& p, const Canvas& c, int frame) {
     scenes::streetBackdrop(p, c, false, 2);
     const double zebraX = c.width * 0.46;
     art::zebra(p, zebraX, zebraX + 170, kRoadTop, kRoadBottom);
-    art::signOnPole(p, QPointF(zebraX + 200, kRoadBottom + 64), 170, 80, art::Sign::InfoCrossing);
     // Frames 0-3: the car brakes to a stop short of the zebra; 4-11: the two cross.
     const double braking = smooth(frame / 3.0);
     art::car(p, QPointF(lerp(-60, zebraX - 130, braking), kNearLane), 1.05, QColor(210, 60, 50),
@@ -58,6 +57,8 @@ void crossingFrame(QPainter& p, const Canvas& c, int frame) {
     son.shirt = QColor(250, 180, 40);
     son.backpack = true;
     crosser(p, zebraX + 100, t, 100, son, frame);
+    // The sign stands on the near pavement, in front of everyone on the road.
+    art::signOnPole(p, QPointF(zebraX + 200, kRoadBottom + 64), 170, 80, art::Sign::InfoCrossing);
     art::hint(p, c.width, c.height,
               frame < 4 ? QStringLiteral("Дождись, пока машина остановится")
                         : QStringLiteral("Переходи спокойно, не беги"));
@@ -72,6 +73,14 @@ void lookAndCrossFrame(QPainter& p, const Canvas& c, int frame) {
     boy.shirt = QColor(60, 140, 220);
     boy.backpack = true;
     QString text;
+    // Near-lane traffic comes from the left, far-lane traffic from the right: one car passes
+    // while the boy looks each way, then the road is clear.
+    if (frame < 4)
+        art::car(p, QPointF(lerp(-120, c.width + 120, frame / 3.0), kNearLane), 1.0,
+                 QColor(220, 70, 50), true);
+    else if (frame < 8)
+        art::car(p, QPointF(lerp(c.width + 120, -120, (frame - 4) / 3.0), kFarLane), 0.95,
+                 QColor(60, 120, 210), false);
     if (frame < 4) {
         boy.headTurn = -1;
         text = QStringLiteral("Посмотри налево");
@@ -105,8 +114,6 @@ void lightsFrame(QPainter& p, const Canvas& c, int frame) {
         lamp = art::Lamp::RedYellow;
         text = QStringLiteral("Красный и жёлтый — скоро поедут машины");
     }
-    art::trafficLight(p, QPointF(zebraX + 210, kRoadBottom + 62), 230, lamp);
-    art::pedestrianLight(p, QPointF(zebraX - 40, kRoadBottom + 62), 190, lamp == art::Lamp::Red);
     // Traffic: on green a car drives through; then one brakes and waits at the line.
     if (frame < 6) {
         art::car(p, QPointF(lerp(-100, c.width + 100, frame / 5.0), kNearLane), 1.0,
@@ -123,6 +130,9 @@ void lightsFrame(QPainter& p, const Canvas& c, int frame) {
     girl.hair = QColor(160, 100, 40);
     const double t = frame < 8 ? 0.0 : clamp01((frame - 8) / 5.0);
     crosser(p, zebraX + 50, t, 100, girl, frame);
+    // The lights stand on the near pavement, in front of the road.
+    art::trafficLight(p, QPointF(zebraX + 210, kRoadBottom + 62), 230, lamp);
+    art::pedestrianLight(p, QPointF(zebraX - 40, kRoadBottom + 62), 190, lamp == art::Lamp::Red);
     art::hint(p, c.width, c.height, text);
 }
 
