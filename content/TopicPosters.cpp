@@ -62,7 +62,7 @@ const char* const kSituations[kPosterCount] = {
     "Вечерняя улица",      "Транспорт на трассе", "Поворот на перекрёстке", "Ожидание автобуса",
     "Встречный транспорт", "Дети у дороги",       "Какой это знак?",        "Двор и парковка",
     "Переход у домов",     "Узкая дорога",        "Светофора нет",          "Посадка в автобус",
-    "Дорога в деревне",    "Переход у школы",     "Знаки приоритета",       "Машины во дворе",
+    "Дорога в деревне",    "Переход у школы",     "Главная дорога",         "Машины во дворе",
     "Переход в сумерках",  "Скорость на трассе",  "Пропусти пешехода",      "Остановка на улице",
     "Кто едет по дороге?", "Группа детей",        "Прочитай знак",          "Выезд с парковки",
     "Переход без спешки",  "Обочина днём",        "Встречные машины",       "Автобус отъезжает",
@@ -88,20 +88,25 @@ void streetScene(QPainter& p, const Canvas& c, Dice& d, bool evening) {
 
 void countryScene(QPainter& p, const Canvas& c, Dice& d) {
     scenes::countryBackdrop(p, c, d.below(5));
+    // The near vehicle takes one half of the road and the oncoming car the other, so they
+    // never hide each other.
+    const bool nearOnLeft = d.below(2) == 0;
+    const double half = c.width / 2;
+    const double nearX =
+        nearOnLeft ? d.between(180, half - 150) : d.between(half + 150, c.width - 180);
+    const double farX =
+        nearOnLeft ? d.between(half + 140, c.width - 120) : d.between(120, half - 140);
+    art::car(p, QPointF(farX, kFarLane), 0.9, d.colour(), false);
     switch (d.below(3)) {
     case 0:
-        art::truck(p, QPointF(d.between(250, c.width - 250), kNearLane), 1.1, d.colour(),
-                   QColor(225, 225, 215), true);
+        art::truck(p, QPointF(nearX, kNearLane), 1.0, d.colour(), QColor(225, 225, 215), true);
         break;
     case 1:
-        art::motorcycle(p, QPointF(d.between(200, c.width - 200), kNearLane), 1.3, d.colour(),
-                        true);
+        art::motorcycle(p, QPointF(nearX, kNearLane), 1.3, d.colour(), true);
         break;
     default:
-        art::bicycle(p, QPointF(d.between(200, c.width - 200), kNearLane + 6), 1.2, d.colour(),
-                     true);
+        art::bicycle(p, QPointF(nearX, kNearLane + 6), 1.2, d.colour(), true);
     }
-    art::car(p, QPointF(d.between(100, c.width - 100), kFarLane), 0.9, d.colour(), false);
     art::signOnPole(p, QPointF(d.between(60, c.width - 60), kRoadBottom + 70), 170, 80,
                     d.below(2) ? art::Sign::Speed60 : art::Sign::NoOvertaking);
 }
@@ -112,9 +117,14 @@ void junctionScene(QPainter& p, const Canvas& c, Dice& d) {
     const double road = 160, lane = road / 4;
     scenes::crossingPlan(p, c, o, road, d.below(2) == 0);
     const int cars = 3 + d.below(4);
+    int queued[4] = {0, 0, 0, 0}; // vehicles already waiting on each approach
     for (int i = 0; i < cars; ++i) {
         const int dir = d.below(4);
-        const double along = d.between(road / 2 + 70, c.width / 2 - 40);
+        // Queue up behind the ones already there, 170 units apart, so none overlap.
+        const double along = road / 2 + 90 + 170 * queued[dir]++ + d.between(0, 20);
+        // Vertical approaches are short (the title covers the top): drop what does not fit.
+        if ((dir == 2 && along > c.height / 2 - 50) || (dir == 3 && along > c.height / 2 - 90))
+            continue;
         QPointF at;
         double angle = 0;
         switch (dir) {
@@ -127,11 +137,11 @@ void junctionScene(QPainter& p, const Canvas& c, Dice& d) {
             angle = 180;
             break;
         case 2:
-            at = o + QPointF(lane, std::min(along, c.height / 2 - 60));
+            at = o + QPointF(lane, along);
             angle = -90;
             break;
         default:
-            at = o + QPointF(-lane, -std::min(along, c.height / 2 - 90));
+            at = o + QPointF(-lane, -along);
             angle = 90;
             break;
         }
@@ -167,13 +177,12 @@ void schoolScene(QPainter& p, const Canvas& c, Dice& d) {
     art::car(p, QPointF(d.between(200, c.width - 200), kFarLane), 0.95, d.colour(), false);
 }
 
-void signScene(QPainter& p, const Canvas& c, Dice& d) {
+void signScene(QPainter& p, const Canvas& c, Dice& d, int index) {
     scenes::countryBackdrop(p, c, d.below(5));
-    static const art::Sign signs[] = {art::Sign::MainRoad,      art::Sign::GiveWay,
-                                      art::Sign::Stop,          art::Sign::WarnSlippery,
-                                      art::Sign::WarnRoadWorks, art::Sign::NoEntry,
-                                      art::Sign::WarnDanger,    art::Sign::Roundabout};
-    art::signOnPole(p, QPointF(c.width * 0.3, kRoadBottom + 70), 260, 150, signs[d.below(8)]);
+    // One sign per sign poster, in the order their titles expect (see kSituations).
+    static const art::Sign signs[] = {art::Sign::Stop, art::Sign::NoEntry, art::Sign::MainRoad,
+                                      art::Sign::WarnSlippery, art::Sign::WarnRoadWorks};
+    art::signOnPole(p, QPointF(c.width * 0.3, kRoadBottom + 70), 260, 150, signs[(index / 8) % 5]);
     art::car(p, QPointF(d.between(c.width * 0.5, c.width - 100), kNearLane), 1.0, d.colour(), true);
 }
 
@@ -219,7 +228,7 @@ void drawPoster(QPainter& p, const Canvas& c, int index) {
         schoolScene(p, c, d);
         break;
     case 6:
-        signScene(p, c, d);
+        signScene(p, c, d, index);
         break;
     default:
         parkingScene(p, c, d);
