@@ -190,6 +190,7 @@ private slots:
         DisplayState::current().fullScreen = fullScreen;
         auto view = makeView();
         view->showFragment(fragment("extent.frag", plates(plateCount)));
+        QCOMPARE(view->scene().shapes().size(), std::size_t(plateCount));
         QScrollBar* bar = view->horizontalScrollBar();
         if (!scrolls) {
             QCOMPARE(view->scrollExtent(), view->clientSize());
@@ -232,7 +233,6 @@ private slots:
         QTest::newRow("each part once") << QByteArray("jpgjpg") << QByteArray("jpg");
         QTest::newRow("GIF before gif") << QByteArray("GIFgif.GIF") << QByteArray("GIF");
         QTest::newRow("inside the name") << QByteArray("gifts.png") << QByteArray("tspng");
-        QTest::newRow("case of JPG kept") << QByteArray("x.JPG") << QByteArray("xJPG");
         QTest::newRow("cp1251 untouched")
             << cp1251::fromUnicodeLossy("Знак.jpg") << cp1251::fromUnicodeLossy("Знак");
         QTest::newRow("empty") << QByteArray() << QByteArray();
@@ -270,6 +270,7 @@ private slots:
         for (int i = 0; i < 8; ++i)
             QCOMPARE(pictures[i]->isSelected(), i == index);
         if (index < 0) {
+            QTest::keyClick(view.get(), Qt::Key_Return); // nothing marked: nothing to send
             QCOMPARE(chosen.size(), 0);
             QCOMPARE(view->horizontalScrollBar()->value(), 100);
             return;
@@ -278,6 +279,8 @@ private slots:
         const double left = view->transform().toPixels(pictures[index]->corner(0)).x;
         QCOMPARE(view->savedScrollPosition().x(), int(left - KovrelView::kSelectMargin));
         QCOMPARE(view->horizontalScrollBar()->value(), int(left - KovrelView::kSelectMargin));
+        QTest::keyClick(view.get(), Qt::Key_Return); // Enter hands the marked plate over again
+        QCOMPARE(chosen.size(), 2);
     }
 
     void click_data() {
@@ -346,17 +349,6 @@ private slots:
         QImage target(200, 200, QImage::Format_ARGB32_Premultiplied);
         QPainter g(&target);
         copy->draw(g, vt);
-    }
-
-    void enterResendsMarkedPlate() {
-        auto view = makeView();
-        view->showFragment(fragment("enter.frag", plates(2)));
-        QSignalSpy chosen(view.get(), &KovrelView::pictureChosen);
-        QTest::keyClick(view.get(), Qt::Key_Return); // nothing marked yet
-        QCOMPARE(chosen.size(), 0);
-        view->selectPicture("p1");
-        QTest::keyClick(view.get(), Qt::Key_Return);
-        QCOMPARE(chosen.size(), 2);
     }
 
     void loadShowsProgressAndEmptyPathDoesNot() {
