@@ -91,8 +91,25 @@ std::optional<ObjectRecord> ObjectRecord::readFields(const XmlDoc& doc, const Xm
         return std::nullopt;
 
     ObjectRecord r;
+    r.readTextsAndFlags(doc, range);
     r.type = *type;
     r.name = std::move(*name);
+    return r;
+}
+
+ObjectRecord ObjectRecord::readLoose(const XmlDoc& doc, const XmlRange& range, bool* pointsFound) {
+    ObjectRecord r;
+    r.readTextsAndFlags(doc, range);
+    r.type = doc.getAttribute(range, "type").value_or(QByteArray());
+    r.name = doc.getTextElement(range, "name").value_or(QByteArray());
+    const bool found = r.readPoints(doc, range);
+    if (pointsFound)
+        *pointsFound = found;
+    return r;
+}
+
+void ObjectRecord::readTextsAndFlags(const XmlDoc& doc, const XmlRange& range) {
+    ObjectRecord& r = *this;
     r.srcName = doc.getTextElement(range, "srcName").value_or(QByteArray());
     r.swfNameMy = doc.getTextElement(range, "swfNameMy").value_or(QByteArray());
     r.aviName = doc.getTextElement(range, "aviName").value_or(QByteArray());
@@ -103,7 +120,6 @@ std::optional<ObjectRecord> ObjectRecord::readFields(const XmlDoc& doc, const Xm
     r.bAvi = readFlag(doc, range, "bAvi").value_or(false);
     r.bGif = readFlag(doc, range, "bGif").value_or(false);
     r.scale = readReal(doc, range, "scale").value_or(1.0);
-    return r;
 }
 
 bool ObjectRecord::readPoints(const XmlDoc& doc, const XmlRange& range) {

@@ -45,6 +45,11 @@ struct ObjectRecord {
     // another type or without "name"; such records are passed over without a message.
     static std::optional<ObjectRecord> readFields(const XmlDoc& doc, const XmlRange& range,
                                                   Accept accept);
+    // Every field the record has, read like readFields but whatever its type and with or
+    // without a name (absent texts empty, defaults as readFields gives them); pointsFound
+    // tells whether readPoints succeeded. For tools that show what a file holds.
+    static ObjectRecord readLoose(const XmlDoc& doc, const XmlRange& range, bool* pointsFound);
+
     // The four coordinates; false when one is absent (including a missing "vecBeg",
     // "vecEnd" or, for "BmpRect", "PointD") or is not a finite number.
     bool readPoints(const XmlDoc& doc, const XmlRange& range);
@@ -68,4 +73,7 @@ struct ObjectRecord {
     // and line breaks (which the reader drops at the start of a value) become blanks.
     // Everything else, any byte included, is kept.
     static QByteArray carriableText(const QByteArray& text);
+
+private:
+    void readTextsAndFlags(const XmlDoc& doc, const XmlRange& range);
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BmpRectStream.h"
 #include "FragmentSink.h"
 #include "ObjectRecord.h"
 
@@ -14,7 +15,6 @@
 #include <memory>
 #include <vector>
 
-class BmpRectStream;
 class ScriptedWindowServices;
 
 // Helpers shared by the record, loading and saving tests.
