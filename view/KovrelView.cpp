@@ -62,7 +62,9 @@ KovrelView::KovrelView(QWidget* parent) : QAbstractScrollArea(parent) {
 KovrelView::~KovrelView() {
     if (g_instance == this)
         g_instance = nullptr;
-    ++m_loadGeneration; // a load still running on the stack below stops at its next step
+    // A load still running on the stack below stops at its next step (its QPointer to this
+    // view is cleared only later, when the QObject part goes).
+    ++m_loadGeneration;
 }
 
 KovrelView* KovrelView::instance() {
@@ -255,9 +257,9 @@ void KovrelView::contextMenuEvent(QContextMenuEvent* event) {
     QPoint at = viewport()->rect().center();
     if (const BmpRectStream* picture = selectedPicture()) {
         const PointD p = m_vt.toPixels(picture->corner(3));
-        const QPoint inPane = QPoint(int(p.x), int(p.y)) - scrollPosition() + QPoint(5, 5);
-        if (viewport()->rect().contains(inPane))
-            at = inPane;
+        const QPointF inPane = QPointF(p.x, p.y) - scrollPosition() + QPointF(5, 5);
+        if (QRectF(viewport()->rect()).contains(inPane)) // false for a far-off or broken place
+            at = inPane.toPoint();
     }
     emit contextMenuRequested(viewport()->mapTo(this, at));
 }

@@ -291,6 +291,7 @@ private slots:
         QTest::newRow("below the plates") << "below" << -1;
         QTest::newRow("during a lesson move") << "lesson move" << -1;
         QTest::newRow("on a shape over the plate") << "shape" << -1;
+        QTest::newRow("right button on a plate") << "right" << -1;
     }
     void click() {
         QFETCH(QString, where);
@@ -324,7 +325,12 @@ private slots:
             view->scene().shapes().prepend(new Cover);
         }
         QTest::mouseMove(view->viewport(), at);
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+        QSignalSpy menu(view.get(), &KovrelView::contextMenuRequested);
+        const Qt::MouseButton button = where == "right" ? Qt::RightButton : Qt::LeftButton;
+        QTest::mouseClick(view->viewport(), button, {}, at);
+        QCOMPARE(menu.size(), where == "right" ? 1 : 0); // the frame's popup, in view coordinates
+        if (!menu.isEmpty())
+            QCOMPARE(menu.first().at(0).toPoint(), view->viewport()->mapTo(view.get(), at));
 
         const int marked = selects < 0 ? 0 : selects;
         for (int i = 0; i < 3; ++i)
