@@ -6,6 +6,7 @@
 #include "CommandLine.h"
 #include "HtmlView.h"
 #include "PaneActions.h"
+#include "PaneViews.h"
 #include "WindowServices.h"
 
 #include <QFileInfo>
@@ -28,7 +29,10 @@ bool CKovrelApp::initInstance(const QStringList& arguments) {
     // One document, one frame with its panes.
     m_doc = std::make_unique<CKovrelDoc>();
     m_frame = std::make_unique<CMainFrame>(m_contentFolder);
-    m_frame->setPaneActions(m_actions);
+    m_views = std::make_unique<PaneViews>();
+    m_views->install(*m_frame);
+    if (m_actions)
+        m_frame->setPaneActions(m_actions);
     connect(m_frame.get(), &CMainFrame::aboutRequested, this, &CKovrelApp::showAbout);
 
     // A path with spaces may arrive split into several arguments; they are joined again.

@@ -9,6 +9,7 @@
 class CKovrelDoc;
 class CMainFrame;
 class PaneActions;
+class PaneViews;
 class QSettings;
 
 // The application object: reads the profile, creates the document and the main frame, shows
@@ -33,6 +34,7 @@ public:
 
     CMainFrame* mainFrame() const { return m_frame.get(); }
     CKovrelDoc* document() const { return m_doc.get(); }
+    PaneViews* views() const { return m_views.get(); }
     // The lesson path the command line named; empty when none.
     QString lessonPath() const { return m_lessonPath; }
     const RecentFiles& recentFiles() const { return m_recent; }
@@ -47,4 +49,6 @@ private:
     std::unique_ptr<CMainFrame> m_frame;
     QString m_lessonPath;
     PaneActions* m_actions = nullptr;
+    // After the frame: the views it holds go before it.
+    std::unique_ptr<PaneViews> m_views;
 };

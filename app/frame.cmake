@@ -12,6 +12,7 @@ add_library(tm_frame STATIC
     ${_frame}/HtmlView.h ${_frame}/HtmlView.cpp
     ${_frame}/PaneActions.h
     ${_frame}/PaneLayout.h ${_frame}/PaneLayout.cpp
+    ${_frame}/PaneViews.h ${_frame}/PaneViews.cpp
     ${_frame}/PlaceholderPane.h ${_frame}/PlaceholderPane.cpp
     ${_frame}/PlaceholderTopicTarget.h ${_frame}/PlaceholderTopicTarget.cpp
     ${_frame}/RecentFiles.h ${_frame}/RecentFiles.cpp
@@ -22,7 +23,7 @@ add_library(tm_frame STATIC
     ${_frame}/TopicTarget.h
 )
 target_include_directories(tm_frame PUBLIC ${_frame})
-target_link_libraries(tm_frame PUBLIC tm_shell tm_base Qt6::Widgets Qt6::WebEngineWidgets)
+target_link_libraries(tm_frame PUBLIC tm_view tm_shell tm_base Qt6::Widgets Qt6::WebEngineWidgets)
 
 qt_add_executable(TrevalonMedia ${_frame}/main.cpp)
 target_link_libraries(TrevalonMedia PRIVATE tm_frame)
