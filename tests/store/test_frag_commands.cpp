@@ -85,8 +85,6 @@ private slots:
         QTest::addColumn<QString>("problem"); // empty: none
         QTest::newRow("present") << QByteArray("srcName") << QByteArray("media/anim.doc")
                                  << QString();
-        QTest::newRow("windows separators")
-            << QByteArray("srcName") << QByteArray("media\\anim.doc") << QString();
         QTest::newRow("missing") << QByteArray("srcName") << QByteArray("nothing.doc")
                                  << "srcName \"nothing.doc\" not found in the content folder";
         QTest::newRow("letter case") << QByteArray("aviName") << QByteArray("media/CLIP.avi")
@@ -99,8 +97,6 @@ private slots:
                                          "folder";
         QTest::newRow("absolute") << QByteArray("srcName") << QByteArray("/etc/passwd")
                                   << "srcName \"/etc/passwd\" is an absolute path";
-        QTest::newRow("drive letter") << QByteArray("srcName") << QByteArray("C:\\x.doc")
-                                      << "srcName \"C:\\x.doc\" is an absolute path";
         QTest::newRow("link out") << QByteArray("srcName") << QByteArray("media/out.doc")
                                   << "srcName \"media/out.doc\" links outside the content folder";
         QTest::newRow("folder") << QByteArray("srcName") << QByteArray("media")
@@ -209,18 +205,13 @@ private slots:
         QTest::addColumn<QString>("error");
         QTest::newRow("unknown key")
             << QByteArray("p.png\tcolour=red\n") << "line 1: unknown key \"colour\"";
-        QTest::newRow("not key=value")
-            << QByteArray("\n#c\np.png\tbFrame\n") << "line 3: \"bFrame\" is not key=value";
         QTest::newRow("bad flag") << QByteArray("p.png\tbAvi=yes\n")
                                   << "line 1: bAvi must be 0 or 1";
         QTest::newRow("bad number") << QByteArray("p.png\tscale=inf\n")
                                     << "line 1: scale needs 1 numbers separated by commas";
-        QTest::newRow("short vector") << QByteArray("p.png\tvector=1,2,3\n")
-                                      << "line 1: vector needs 4 numbers separated by commas";
         QTest::newRow("text outside code page 1251")
             << QByteArray("p.png\tpicName=\xE2\x82\xAC\xE4\xB8\xAD\n")
             << "line 1: picName holds a character code page 1251 cannot hold";
-        QTest::newRow("missing picture") << QByteArray("none.png\n") << "line 1: cannot read ";
         QTest::newRow("not a picture")
             << QByteArray("m.txt\n") << "line 1: m.txt: Failed to load picture.";
         QTest::newRow("no pictures") << QByteArray("# nothing\n") << "names no picture";

@@ -281,22 +281,6 @@ private slots:
         }
     }
 
-    void loadLessonClosesWhatTheContainerHeld() {
-        const QString first = path("held-first.frag");
-        const QString lesson = path("held-lesson.les");
-        writeFragment(first, "g");
-        writeFragment(lesson, "gg");
-        ScriptedWindowServices services;
-        XmlStorage storage;
-        CollectingSink fragmentSink(services);
-        store::loadFragment(storage, first, fragmentSink);
-        CollectingSink lessonSink(services);
-        QVERIFY(store::loadLesson(storage, lesson, lessonSink));
-        QCOMPARE(lessonSink.names(), (QStringList{"p0", "p1"}));
-        FileLock other;
-        QVERIFY(other.acquire(first, FileLock::Access::Read));
-    }
-
     // The sink's cancel query ends a load at once: nothing more is appended, shown or stepped.
     void cancelAfterFirstPicture() {
         const QString file = path("cancel.frag");
@@ -362,22 +346,6 @@ private slots:
         QCOMPARE(secondSink->names(), (QStringList{"p0", "p1"}));
         QVERIFY(services.messages.isEmpty());
         QVERIFY(storage.isOpen()); // the second fragment stays held
-    }
-
-    void countPictures_data() {
-        QTest::addColumn<QString>("letters");
-        QTest::addColumn<int>("count");
-        QTest::newRow("pictures and a vector line") << "gvgu" << 3;
-        QTest::newRow("legacy records count") << "lg" << 2;
-        QTest::newRow("records without name count") << "n" << 1;
-    }
-    void countPictures() {
-        QFETCH(QString, letters);
-        const QString file = path("count.frag");
-        writeFragment(file, letters);
-        XmlStorage storage;
-        storage.openLocalForReading(file);
-        QTEST(store::countPictures(storage), "count");
     }
 };
 
