@@ -20,7 +20,7 @@ struct Canvas {
 
 enum class ImageKind { Jpeg, Png, Bmp, Gif };
 
-struct PlateSpec {
+struct PlateDesign {
     QByteArray stream; // picture stream and record "name": ASCII, at most 31 characters
     QString title;     // drawn on the plate
     QString picName;   // record "picName" (also the program's caption); empty: the title
@@ -53,7 +53,7 @@ struct Topic {
     QString summary;
     QStringList paragraphs; // page text
     QColor theme;
-    std::vector<PlateSpec> plates;
+    std::vector<PlateDesign> plates;
 };
 
 // A file of moving content placed beside the fragments.

@@ -29,7 +29,7 @@ QByteArray toCp1251(const QString& text) {
 }
 
 // Size in plate units as the program computes it: pixels times scale, truncated.
-QSizeF plateSize(const PlateSpec& plate) {
+QSizeF plateSize(const PlateDesign& plate) {
     return QSizeF(std::trunc(plate.pixels.width() * plate.scale),
                   std::trunc(plate.pixels.height() * plate.scale));
 }
@@ -39,10 +39,10 @@ QSizeF plateSize(const PlateSpec& plate) {
 ContentBuilder::ContentBuilder(Options options) : m_options(std::move(options)) {}
 
 std::vector<ContentBuilder::Placement>
-ContentBuilder::layout(const std::vector<PlateSpec>& plates) {
+ContentBuilder::layout(const std::vector<PlateDesign>& plates) {
     std::vector<Placement> out;
     double cursor = 0;
-    for (const PlateSpec& plate : plates) {
+    for (const PlateDesign& plate : plates) {
         const QSizeF size = plateSize(plate);
         // Corners of the plate turned about its lower-left corner (y up, counter-clockwise).
         const double a = qDegreesToRadians(plate.turnDegrees);
@@ -68,7 +68,8 @@ ContentBuilder::layout(const std::vector<PlateSpec>& plates) {
     return out;
 }
 
-PackedPicture ContentBuilder::pack(const PlateSpec& plate, const Placement& at, QByteArray bytes) {
+PackedPicture ContentBuilder::pack(const PlateDesign& plate, const Placement& at,
+                                   QByteArray bytes) {
     PackedPicture pic;
     pic.legacy = plate.legacyRecord;
     pic.frame = plate.frame;
@@ -107,11 +108,11 @@ bool ContentBuilder::run(QTextStream& log) {
 
         // Render and encode every plate on the thread pool; results keep catalogue order.
         struct Job {
-            const PlateSpec* plate;
+            const PlateDesign* plate;
         };
         std::vector<Job> jobs;
         for (const Topic& t : topics)
-            for (const PlateSpec& p : t.plates)
+            for (const PlateDesign& p : t.plates)
                 jobs.push_back({&p});
         const QList<QByteArray> encoded = QtConcurrent::blockingMapped<QList<QByteArray>>(
             jobs, [](const Job& job) { return plates::encode(*job.plate); });
@@ -184,13 +185,13 @@ bool ContentBuilder::run(QTextStream& log) {
         clip.frames = kClipFrames;
         clip.fps = kClipFps;
         clip.frame = [](int i) {
-            PlateSpec spec;
-            spec.pixels = QSize(400, 300);
-            spec.banner = false;
-            spec.animate = [](QPainter& p, const Canvas& c, int f) {
+            PlateDesign design;
+            design.pixels = QSize(400, 300);
+            design.banner = false;
+            design.animate = [](QPainter& p, const Canvas& c, int f) {
                 anim::clipFrame(p, c, f, kClipFrames);
             };
-            return plates::render(spec, i);
+            return plates::render(design, i);
         };
         const QString skipped = aviclip::make(clip);
         if (!skipped.isEmpty())

@@ -29,9 +29,9 @@ public:
         QPointF vecBeg;
         QPointF vecEnd;
     };
-    static std::vector<Placement> layout(const std::vector<PlateSpec>& plates);
+    static std::vector<Placement> layout(const std::vector<PlateDesign>& plates);
     // The picture record of a plate with its encoded bytes.
-    static PackedPicture pack(const PlateSpec& plate, const Placement& at, QByteArray bytes);
+    static PackedPicture pack(const PlateDesign& plate, const Placement& at, QByteArray bytes);
 
 private:
     bool writeFile(const QString& relativePath, const QByteArray& bytes, QTextStream& log);

@@ -76,7 +76,7 @@ QString topicPage(const Topic& topic, const std::vector<Topic>& all) {
     for (const QString& para : topic.paragraphs)
         page += QStringLiteral("<p class=\"text\">%1</p>\n").arg(esc(para));
     page += QStringLiteral("<h3>Плакаты темы</h3>\n<ol class=\"plates\">\n");
-    for (const PlateSpec& plate : topic.plates) {
+    for (const PlateDesign& plate : topic.plates) {
         // The program shows this page beside the open fragment, so a plate can be picked by
         // name; anywhere else such a link means nothing, so other pages list plain titles.
         if (topic.pageShown)

@@ -28,7 +28,7 @@ void drawBanner(QPainter& p, const Canvas& c, const QString& title, QColor theme
     p.restore();
 }
 
-QImage render(const PlateSpec& plate, int frame) {
+QImage render(const PlateDesign& plate, int frame) {
     QImage image(plate.pixels, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter p(&image);
@@ -66,7 +66,7 @@ QByteArray encodeImage(const QImage& image, ImageKind kind, int quality) {
     return bytes;
 }
 
-QByteArray encode(const PlateSpec& plate) {
+QByteArray encode(const PlateDesign& plate) {
     if (plate.kind != ImageKind::Gif)
         return encodeImage(render(plate), plate.kind, plate.quality);
     std::vector<QImage> frames;

@@ -9,9 +9,9 @@
 namespace plates {
 
 // The plate at its pixel size; `frame` selects the frame of an animated plate.
-QImage render(const PlateSpec& plate, int frame = 0);
+QImage render(const PlateDesign& plate, int frame = 0);
 // The encoded image file (JPEG, PNG, BMP, or an animated GIF of all frames).
-QByteArray encode(const PlateSpec& plate);
+QByteArray encode(const PlateDesign& plate);
 QByteArray encodeImage(const QImage& image, ImageKind kind, int quality = 88);
 // The ribbon with the plate title across the top.
 void drawBanner(QPainter& p, const Canvas& c, const QString& title, QColor theme);

@@ -117,7 +117,7 @@ Topic crossroadsTopic() {
     t.theme = kTheme;
     auto plate = [](const char* stream, const QString& title, ImageKind kind,
                     void (*draw)(QPainter&, const Canvas&)) {
-        PlateSpec s;
+        PlateDesign s;
         s.stream = stream;
         s.title = title;
         s.kind = kind;

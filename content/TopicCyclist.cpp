@@ -157,7 +157,7 @@ Topic cyclistTopic() {
     t.theme = kTheme;
     auto plate = [](const char* stream, const QString& title, ImageKind kind,
                     void (*draw)(QPainter&, const Canvas&)) {
-        PlateSpec s;
+        PlateDesign s;
         s.stream = stream;
         s.title = title;
         s.kind = kind;

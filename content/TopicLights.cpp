@@ -102,7 +102,7 @@ Topic lightsTopic() {
     };
     t.theme = kTheme;
 
-    PlateSpec meaning;
+    PlateDesign meaning;
     meaning.stream = "bezop2_01.png";
     meaning.title = QStringLiteral("Сигналы светофора");
     meaning.kind = ImageKind::Png;
@@ -110,7 +110,7 @@ Topic lightsTopic() {
 
     // Animated GIF in the fragment: drawn at 640 x 480 and placed at scale 1.25 so that it
     // stands as tall as its 800 x 600 neighbours.
-    PlateSpec cycle;
+    PlateDesign cycle;
     cycle.stream = "bezop2_02.gif";
     cycle.title = QStringLiteral("Светофор работает");
     cycle.kind = ImageKind::Gif;
@@ -120,24 +120,24 @@ Topic lightsTopic() {
     cycle.frames = anim::kLightsFrames;
     cycle.delayCs = 50;
 
-    PlateSpec walkers;
+    PlateDesign walkers;
     walkers.stream = "bezop2_03.jpg";
     walkers.title = QStringLiteral("Пешеходный светофор");
     walkers.draw = pedestrianSignals;
 
-    PlateSpec officer;
+    PlateDesign officer;
     officer.stream = "bezop2_04.jpg";
     officer.title = QStringLiteral("Сигналы регулировщика");
     officer.pixels = QSize(900, 600);
     officer.draw = trafficOfficer;
 
-    PlateSpec yellow;
+    PlateDesign yellow;
     yellow.stream = "bezop2_05.jpg";
     yellow.title = QStringLiteral("Жёлтый мигающий сигнал");
     yellow.draw = flashingYellow;
 
     t.plates = {meaning, cycle, walkers, officer, yellow};
-    for (PlateSpec& plate : t.plates)
+    for (PlateDesign& plate : t.plates)
         plate.theme = kTheme;
     return t;
 }

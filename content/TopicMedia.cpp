@@ -57,14 +57,14 @@ Topic mediaTopic() {
     };
     t.theme = kTheme;
 
-    PlateSpec video;
+    PlateDesign video;
     video.stream = "gifavi_01.jpg";
     video.title = QStringLiteral("Видео: перекрёсток");
     video.aviName = kClipFileName.toLatin1();
     video.aviFlag = true;
     video.draw = videoStill;
 
-    PlateSpec gif;
+    PlateDesign gif;
     gif.stream = "gifavi_02.gif";
     gif.title = QStringLiteral("Машина пропускает пешеходов");
     gif.kind = ImageKind::Gif;
@@ -74,20 +74,20 @@ Topic mediaTopic() {
     gif.frames = anim::kCrossingFrames;
     gif.delayCs = 40;
 
-    PlateSpec external;
+    PlateDesign external;
     external.stream = "gifavi_03.jpg";
     external.title = QStringLiteral("Посмотри налево и направо");
     external.srcName = "perehod.gif";
     external.draw = externalStill;
 
-    PlateSpec flash;
+    PlateDesign flash;
     flash.stream = "gifavi_04.jpg";
     flash.title = QStringLiteral("Flash-ролик: мотоцикл");
     flash.picName = QStringLiteral("Мотоцикл на дороге (swf)");
     flash.swfNameMy = "motocikl.swf";
     flash.draw = flashStill;
 
-    PlateSpec scheme;
+    PlateDesign scheme;
     scheme.stream = "gifavi_05.png";
     scheme.title = QStringLiteral("Памятка");
     scheme.kind = ImageKind::Png;
@@ -96,7 +96,7 @@ Topic mediaTopic() {
     scheme.draw = trafficScheme;
 
     t.plates = {video, gif, external, flash, scheme};
-    for (PlateSpec& plate : t.plates)
+    for (PlateDesign& plate : t.plates)
         plate.theme = kTheme;
     return t;
 }
@@ -106,14 +106,14 @@ std::vector<MediaFile> buildMediaFiles() {
     look.fileName = QStringLiteral("perehod.gif");
     look.description = QStringLiteral("external animation");
     look.build = [] {
-        PlateSpec spec;
-        spec.title = QStringLiteral("Как переходить дорогу");
-        spec.pixels = QSize(480, 360);
-        spec.theme = QColor(36, 140, 84);
-        spec.animate = anim::lookAndCrossFrame;
+        PlateDesign design;
+        design.title = QStringLiteral("Как переходить дорогу");
+        design.pixels = QSize(480, 360);
+        design.theme = QColor(36, 140, 84);
+        design.animate = anim::lookAndCrossFrame;
         std::vector<QImage> frames;
         for (int i = 0; i < anim::kLookFrames; ++i)
-            frames.push_back(plates::render(spec, i));
+            frames.push_back(plates::render(design, i));
         return GifWriter::encode(frames, 40);
     };
     MediaFile movie;

@@ -166,9 +166,9 @@ void whereToPlay(QPainter& p, const Canvas& c) {
     art::hint(p, c.width, c.height, QStringLiteral("Играй во дворе, а не у дороги"));
 }
 
-PlateSpec plate(const char* stream, const QString& title, ImageKind kind,
-                std::function<void(QPainter&, const Canvas&)> draw) {
-    PlateSpec s;
+PlateDesign plate(const char* stream, const QString& title, ImageKind kind,
+                  std::function<void(QPainter&, const Canvas&)> draw) {
+    PlateDesign s;
     s.stream = stream;
     s.title = title;
     s.kind = kind;

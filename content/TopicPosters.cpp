@@ -253,7 +253,7 @@ Topic postersTopic() {
     };
     t.theme = kTheme;
     for (int i = 0; i < kPosterCount; ++i) {
-        PlateSpec s;
+        PlateDesign s;
         s.stream = QByteArray("def1_") + QByteArray::number(i + 1).rightJustified(2, '0') + ".jpg";
         s.title = QStringLiteral("%1. %2").arg(i + 1).arg(QString::fromUtf8(kSituations[i]));
         s.pixels = QSize(1600, 1200);

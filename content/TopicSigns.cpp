@@ -7,10 +7,10 @@ namespace {
 
 const QColor kTheme(196, 48, 48);
 
-PlateSpec board(const char* stream, const QString& title, ImageKind kind,
-                std::vector<std::pair<Sign, QString>> signs, int columns, double size,
-                QColor tint) {
-    PlateSpec plate;
+PlateDesign board(const char* stream, const QString& title, ImageKind kind,
+                  std::vector<std::pair<Sign, QString>> signs, int columns, double size,
+                  QColor tint) {
+    PlateDesign plate;
     plate.stream = stream;
     plate.title = title;
     plate.kind = kind;
@@ -117,14 +117,14 @@ Topic signsTopic() {
                {Sign::Speed60, QStringLiteral("Ограничение скорости 60 км/ч")}},
               3, 130, QColor(120, 170, 220)),
     };
-    PlateSpec school;
+    PlateDesign school;
     school.stream = "znaki1_06.jpg";
     school.title = QStringLiteral("Знак «Дети» у школы");
     school.theme = kTheme;
     school.draw = schoolStreet;
     t.plates.push_back(school);
 
-    PlateSpec single;
+    PlateDesign single;
     single.stream = "znaki1_07.png";
     single.title = QStringLiteral("Знак «Пешеходный переход»");
     single.kind = ImageKind::Png;

@@ -9,9 +9,9 @@ using scenes::kRoadTop;
 
 namespace {
 
-PlateSpec plate(const char* stream, const QString& title, ImageKind kind, QColor theme,
-                std::function<void(QPainter&, const Canvas&)> draw) {
-    PlateSpec s;
+PlateDesign plate(const char* stream, const QString& title, ImageKind kind, QColor theme,
+                  std::function<void(QPainter&, const Canvas&)> draw) {
+    PlateDesign s;
     s.stream = stream;
     s.title = title;
     s.kind = kind;
@@ -367,8 +367,8 @@ Topic motorcycleTopic() {
         QStringLiteral("Мотоциклист и пассажир обязаны ехать в застёгнутом мотошлеме."),
     };
     t.theme = kMotoTheme;
-    PlateSpec movie = plate("mot1_03.jpg", QStringLiteral("Мотоцикл в движении"), ImageKind::Jpeg,
-                            kMotoTheme, anim::motorcyclePoster);
+    PlateDesign movie = plate("mot1_03.jpg", QStringLiteral("Мотоцикл в движении"), ImageKind::Jpeg,
+                              kMotoTheme, anim::motorcyclePoster);
     movie.picName = QStringLiteral("Мотоцикл в движении (swf)"); // "swf" opens the movie
     movie.swfNameMy = "motocikl.swf";
     t.plates = {

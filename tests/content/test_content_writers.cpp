@@ -275,7 +275,7 @@ void ContentWritersTest::fragmentRoundTrip() {
 }
 
 void ContentWritersTest::layoutKeepsPlatesApart() {
-    std::vector<PlateSpec> plates(4);
+    std::vector<PlateDesign> plates(4);
     plates[1].turnDegrees = 6;
     plates[2].scale = 1.25;
     plates[2].pixels = QSize(640, 480);
@@ -314,7 +314,7 @@ void ContentWritersTest::catalogueNamesFitTheFiles() {
     for (const Topic& topic : buildCatalogue()) {
         QVERIFY2(fragments.insert(topic.fragment.toLower()).second, qPrintable(topic.fragment));
         QVERIFY(!topic.plates.empty());
-        for (const PlateSpec& plate : topic.plates) {
+        for (const PlateDesign& plate : topic.plates) {
             QVERIFY2(!plate.stream.isEmpty() && plate.stream.size() <= 31,
                      plate.stream.constData());
             for (char ch : plate.stream)
