@@ -7,9 +7,14 @@
 #include "WindowServices.h"
 #include "XmlStorage.h"
 
+#include <new>
+
 namespace {
 
 const char* const kLessonUnreadable = "Файл открыт другим приложением или поврежден.";
+// A document too large for the memory left; the container bounds every read by the file's
+// size, so only a huge file gets here.
+const char* const kOutOfMemory = "Недостаточно памяти, чтобы прочитать файл.";
 
 // Reads the records of the parsed document in order and feeds the pipeline. A failure to get
 // a picture stream is raised after the outcomes of the records before it were delivered, so
@@ -68,6 +73,9 @@ void loadFragment(XmlStorage& storage, const QString& localPath, FragmentSink& s
     } catch (const Err& e) {
         if (!pipeline.isCancelled() && !sink.isCancelled())
             messageBox(e.text());
+    } catch (const std::bad_alloc&) {
+        if (!pipeline.isCancelled() && !sink.isCancelled())
+            messageBox(QString::fromUtf8(kOutOfMemory));
     }
 }
 
@@ -87,6 +95,9 @@ bool loadLesson(XmlStorage& storage, const QString& localPath, FragmentSink& sin
     } catch (const Err& e) {
         if (!pipeline.isCancelled())
             messageBox(e.text());
+        return false;
+    } catch (const std::bad_alloc&) {
+        messageBox(QString::fromUtf8(kOutOfMemory));
         return false;
     }
     storage.close();
