@@ -13,4 +13,6 @@ Err Err::fromCp1251(const QByteArray& bytes) {
     return e;
 }
 
-QString Err::text() const { return cp1251::toUnicode(m_message); }
+QString Err::text() const {
+    return cp1251::toUnicode(m_message);
+}

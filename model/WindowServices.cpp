@@ -27,9 +27,13 @@ WindowServices* g_installed = nullptr;
 
 } // namespace
 
-WindowServices& WindowServices::instance() { return g_installed ? *g_installed : g_silent; }
+WindowServices& WindowServices::instance() {
+    return g_installed ? *g_installed : g_silent;
+}
 
-void WindowServices::install(WindowServices* services) { g_installed = services; }
+void WindowServices::install(WindowServices* services) {
+    g_installed = services;
+}
 
 MsgAnswer messageBox(const QString& text, const QString& title, MsgButtons buttons, MsgIcon icon) {
     return WindowServices::instance().messageBox(text, title, buttons, icon);

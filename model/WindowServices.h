@@ -23,9 +23,9 @@ struct FileDialogRequest {
     QString title;
     // Qt filter form: "Урок (*.les);;Все файлы (*.*)".
     QString filter;
-    QString defaultSuffix; // without the dot
-    QString directory;     // starting folder; empty for the dialog's own choice
-    QString fileName;      // proposed name
+    QString defaultSuffix;       // without the dot
+    QString directory;           // starting folder; empty for the dialog's own choice
+    QString fileName;            // proposed name
     bool mustExist = true;       // open dialogs
     bool overwritePrompt = true; // save dialogs
 };

@@ -13,6 +13,9 @@ bash scripts/setup.sh
 if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
 export QT_QPA_PLATFORM=offscreen
 
+echo "== formatting"
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
+
 echo "== build (warnings are errors)"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTM_WERROR=ON
 cmake --build build -j "$jobs"

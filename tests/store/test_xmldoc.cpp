@@ -6,7 +6,9 @@
 
 namespace {
 
-QByteArray declaration() { return "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n"; }
+QByteArray declaration() {
+    return "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n";
+}
 
 // Texts of the tokens with their depths, "depth:text" per token, for compact comparisons.
 QStringList describe(const XmlTokenList& tokens) {
@@ -88,7 +90,8 @@ private slots:
         QTest::newRow("serialized")
             << declaration() + "<Data>\n<name>a</name>\n</Data>\n"
             << QStringList{"0:<Data>", "1:<name>", "1:a</name>", "0:</Data>"};
-        QTest::newRow("crlf") << QByteArray("<?xml version=\"1.0\"?>\r\n<Data>\r\n<x>1</x>\r\n</Data>\r\n")
+        QTest::newRow("crlf") << QByteArray(
+                                     "<?xml version=\"1.0\"?>\r\n<Data>\r\n<x>1</x>\r\n</Data>\r\n")
                               << QStringList{"0:\n<Data>", "1:\n<x>", "1:1</x>", "0:\n</Data>",
                                              "0:\n>"};
         QTest::newRow("no declaration, first token with version")
@@ -97,12 +100,12 @@ private slots:
         QTest::newRow("declaration without the word kept")
             << QByteArray("<?xml?>\n<Data>\n</Data>\n")
             << QStringList{"0:<?xml?>", "1:<Data>", "1:</Data>"};
-        QTest::newRow("trailing text") << QByteArray("<Data>\n</Data>\nxyz")
-                                       << QStringList{"0:<Data>", "0:</Data>", "0:xyz>"};
-        QTest::newRow("nested")
-            << QByteArray("<R>\n<A>\n<B>\n<v>1</v>\n</B>\n</A>\n<C>\n</C>\n</R>\n")
-            << QStringList{"0:<R>",  "1:<A>",  "2:<B>",  "3:<v>", "3:1</v>",
-                           "2:</B>", "1:</A>", "1:<C>",  "1:</C>", "0:</R>"};
+        QTest::newRow("trailing text")
+            << QByteArray("<Data>\n</Data>\nxyz") << QStringList{"0:<Data>", "0:</Data>", "0:xyz>"};
+        QTest::newRow("nested") << QByteArray(
+                                       "<R>\n<A>\n<B>\n<v>1</v>\n</B>\n</A>\n<C>\n</C>\n</R>\n")
+                                << QStringList{"0:<R>",  "1:<A>",  "2:<B>", "3:<v>",  "3:1</v>",
+                                               "2:</B>", "1:</A>", "1:<C>", "1:</C>", "0:</R>"};
         QTest::newRow("empty") << QByteArray() << QStringList{};
     }
     void parse() {
@@ -190,7 +193,7 @@ private slots:
         // Unbalanced and garbage texts must parse and answer lookups without running off
         // the list.
         const QList<QByteArray> inputs = {
-            "</a></b></c></d>",  "<a><b><c><d>",        ">>>>>>",
+            "</a></b></c></d>",           "<a><b><c><d>",        ">>>>>>",
             "<a>\n</a>\n</a>\n</a>\n<a>", QByteArray(1000, '<'), "<a x=\"\n</a>"};
         for (const QByteArray& text : inputs) {
             XmlDoc doc;

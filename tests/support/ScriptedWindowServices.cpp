@@ -2,9 +2,13 @@
 
 #include <QFileInfo>
 
-ScriptedWindowServices::ScriptedWindowServices() { WindowServices::install(this); }
+ScriptedWindowServices::ScriptedWindowServices() {
+    WindowServices::install(this);
+}
 
-ScriptedWindowServices::~ScriptedWindowServices() { WindowServices::install(nullptr); }
+ScriptedWindowServices::~ScriptedWindowServices() {
+    WindowServices::install(nullptr);
+}
 
 QStringList ScriptedWindowServices::messageTexts() const {
     QStringList out;
