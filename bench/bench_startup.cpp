@@ -1,0 +1,377 @@
+// Start-up and the first topic, the whole program on the generated demo content:
+//  - process start to the start page shown: wall clock from the spawn of a child process (this
+//    program with --child) to its report of the topic pane's loadFinished, and the child's own
+//    split from main(): QApplication made, frame shown, start page loaded;
+//  - a topic click (the def1 link clicked by a script in the page, so the browser raises the
+//    navigation as for the mouse) to the 40-plate strip painted, first in the process and
+//    repeated (start page reloaded between, which empties the strip);
+//  - the longest stall of the event loop from the click to the strip painted: a 5 ms timer
+//    notes the gaps between its ticks (goal <= 50 ms), with the UI thread's own CPU time in the
+//    longest gap (the rest of a gap is time other processes had the cores).
+// Prints every run and the medians. Run by hand (not a test), on an X display:
+//   xvfb-run -a -s "-screen 0 1600x900x24" build/bench/bench_startup [runs]
+// or without one (offscreen, as the program's --screenshot does).
+
+#include "BmpRect.h"
+#include "CKovrelApp.h"
+#include "CMainFrame.h"
+#include "HtmlView.h"
+#include "KovrelView.h"
+#include "PaneViews.h"
+#include "WindowServices.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QTimer>
+#include <QWebEnginePage>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <map>
+#include <vector>
+
+#include <unistd.h>
+
+namespace {
+
+constexpr int kDefaultRuns = 5;
+constexpr int kTopicRepeats = 3; // topic loads per child process
+constexpr int kTickMs = 5;
+constexpr int kStallGoalMs = 50;
+constexpr int kExpectedPlates = 40;
+constexpr int kWaitMs = 120000;
+const QString kContent = QStringLiteral(TM_CONTENT_DIR "/");
+
+QElapsedTimer g_sinceMain; // started first thing in main()
+
+double ms(qint64 ns) {
+    return ns / 1e6;
+}
+
+double median(std::vector<double> v) {
+    if (v.empty())
+        return 0.0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// CPU time of the calling thread, ns.
+qint64 threadCpuNs() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return qint64(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
+
+// Ticks every kTickMs and keeps the longest gap between two ticks (or between start and the
+// first tick, or the last tick and stop), and the UI thread's CPU time within that gap.
+class StallMeter {
+public:
+    StallMeter() {
+        m_timer.setInterval(kTickMs);
+        m_timer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { tick(); });
+    }
+    void start() {
+        m_clock.start();
+        m_last = 0;
+        m_longest = 0;
+        m_lastCpu = threadCpuNs();
+        m_busyInLongest = 0;
+        m_lastPhase = m_phase ? m_phase() : '?';
+        m_longestPhases.clear();
+        m_timer.start();
+    }
+    void stop() {
+        tick();
+        m_timer.stop();
+    }
+    // What the program was doing, asked at every tick; the longest gap keeps its two ends.
+    void setPhase(std::function<char()> phase) { m_phase = std::move(phase); }
+    QString longestPhases() const { return m_longestPhases; }
+    double longestMs() const { return ms(m_longest); }
+    double busyInLongestMs() const { return ms(m_busyInLongest); }
+
+private:
+    void tick() {
+        const qint64 now = m_clock.nsecsElapsed();
+        const qint64 cpu = threadCpuNs();
+        const char phase = m_phase ? m_phase() : '?';
+        if (now - m_last > m_longest) {
+            m_longest = now - m_last;
+            m_busyInLongest = cpu - m_lastCpu;
+            m_longestPhases =
+                QStringLiteral("%1%2@%3").arg(m_lastPhase).arg(phase).arg(ms(now), 0, 'f', 0);
+        }
+        m_last = now;
+        m_lastCpu = cpu;
+        m_lastPhase = phase;
+    }
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_last = 0;
+    qint64 m_longest = 0;
+    qint64 m_lastCpu = 0;
+    qint64 m_busyInLongest = 0;
+    std::function<char()> m_phase;
+    char m_lastPhase = '?';
+    QString m_longestPhases;
+};
+
+// Every message is printed for the parent to show; nothing waits for a user.
+class PrintingWindowServices final : public WindowServices {
+public:
+    MsgAnswer messageBox(const QString& text, const QString&, MsgButtons buttons,
+                         MsgIcon) override {
+        std::printf("message %s\n", qPrintable(QString(text).replace('\n', ' ')));
+        std::fflush(stdout);
+        return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::No;
+    }
+    FileDialogResult fileDialog(const FileDialogRequest&) override { return {}; }
+    bool shellOpen(const QString&) override { return false; }
+    bool showHelp(const QString&) override { return false; }
+};
+
+bool waitFor(const std::function<bool()>& done, int timeoutMs = kWaitMs) {
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    }
+    return true;
+}
+
+int pictureCount(const KovrelView& view) {
+    int n = 0;
+    for (const ::Shape* s : view.scene().shapes())
+        n += dynamic_cast<const BmpRect*>(s) != nullptr;
+    return n;
+}
+
+// Notes when the strip has been painted (and the window flushed) with every plate loaded.
+class PaintWatch : public QObject {
+public:
+    explicit PaintWatch(KovrelView& view) : m_view(view) {
+        view.viewport()->installEventFilter(this);
+    }
+    void arm(const QElapsedTimer* clock) {
+        m_clock = clock;
+        m_paintedNs = -1;
+    }
+    qint64 paintedNs() const { return m_paintedNs; }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint && m_clock && m_paintedNs < 0 && !m_view.isLoading() &&
+            pictureCount(m_view) == kExpectedPlates) {
+            // A zero timer runs once this paint and the window's flush are through.
+            const QElapsedTimer* clock = m_clock;
+            m_clock = nullptr;
+            QTimer::singleShot(0, this, [this, clock] { m_paintedNs = clock->nsecsElapsed(); });
+        }
+        return false;
+    }
+
+private:
+    KovrelView& m_view;
+    const QElapsedTimer* m_clock = nullptr;
+    qint64 m_paintedNs = -1;
+};
+
+bool displayAvailable() {
+    return !qgetenv("DISPLAY").isEmpty() || !qgetenv("WAYLAND_DISPLAY").isEmpty() ||
+           !qgetenv("QT_QPA_PLATFORM").isEmpty();
+}
+
+// One process: the program's start-up as main() does it, then the topic loads. Reports on
+// stdout, one line per figure set.
+int runChild(int argc, char** argv) {
+    // As the program's main(): offscreen (without the GPU) when there is no display, the
+    // browser's sandbox off only as root.
+    if (!displayAvailable())
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qgetenv("QT_QPA_PLATFORM") == "offscreen")
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
+    if (geteuid() == 0)
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("TrevalonMedia"));
+    const qint64 appNs = g_sinceMain.nsecsElapsed();
+
+    PrintingWindowServices services;
+    WindowServices::install(&services);
+    const auto uninstall = qScopeGuard([] { WindowServices::install(nullptr); });
+    CKovrelApp kovrel(kContent);
+    if (!kovrel.initInstance({}))
+        return 1;
+    const qint64 frameNs = g_sinceMain.nsecsElapsed();
+    HtmlView* html = kovrel.mainFrame()->htmlView();
+    KovrelView* plate = kovrel.views()->plateView();
+    int pagesLoaded = 0;
+    QObject::connect(html, &HtmlView::loadFinished, [&](bool ok) {
+        if (!ok)
+            std::printf("message the page did not load\n");
+        ++pagesLoaded;
+    });
+    if (!waitFor([&] { return pagesLoaded > 0; }))
+        return 1;
+    std::printf("startup qapp=%.1f frame=%.1f page=%.1f\n", ms(appNs), ms(frameNs),
+                ms(g_sinceMain.nsecsElapsed()));
+    std::fflush(stdout);
+
+    StallMeter meter;
+    PaintWatch watch(*plate);
+    // w: waiting for the link's decision, l: loading, d: loaded, not yet painted.
+    meter.setPhase([&] {
+        return plate->isLoading() ? 'l' : pictureCount(*plate) == 0 ? 'w' : 'd';
+    });
+    for (int run = 0; run < kTopicRepeats; ++run) {
+        if (run > 0) {
+            const int before = pagesLoaded;
+            html->load(html->startPageUrl()); // its own decision empties the strip
+            if (!waitFor([&] { return pagesLoaded > before && pictureCount(*plate) == 0; }))
+                return 1;
+            QCoreApplication::processEvents();
+        }
+        QElapsedTimer clock;
+        clock.start();
+        watch.arm(&clock);
+        meter.start();
+        html->page()->runJavaScript(
+            QStringLiteral("document.querySelector('a[href=\"def1.htm\"]').click()"));
+        const bool painted = waitFor([&] { return watch.paintedNs() >= 0; });
+        meter.stop();
+        if (!painted) {
+            std::printf("message the strip was not painted with %d plates (%d)\n", kExpectedPlates,
+                        pictureCount(*plate));
+            return 1;
+        }
+        std::printf("topic run=%d painted=%.1f stall=%.1f busy=%.1f phases=%s\n", run,
+                    ms(watch.paintedNs()), meter.longestMs(), meter.busyInLongestMs(),
+                    qPrintable(meter.longestPhases()));
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
+// The figures of one child's line "key a=1 b=2".
+std::map<QString, double> fieldsOf(const QString& line) {
+    std::map<QString, double> out;
+    const QStringList parts = line.split(' ', Qt::SkipEmptyParts);
+    for (const QString& part : parts.mid(1)) {
+        const qsizetype eq = part.indexOf('=');
+        if (eq > 0)
+            out[part.left(eq)] = part.mid(eq + 1).toDouble();
+    }
+    return out;
+}
+
+int runParent(int runs) {
+    std::printf("content %s, %s, %d processes, %d topic loads each\n", qPrintable(kContent),
+                displayAvailable() ? "on the display" : "offscreen", runs, kTopicRepeats);
+    std::vector<double> spawnToPage, inQApp, inFrame, inPage;
+    std::vector<double> firstTopic, repeatTopic, stalls, busy;
+    int messages = 0;
+    for (int r = 0; r < runs; ++r) {
+        QProcess child;
+        // The browser engine's chatter on stderr is dropped unless asked for.
+        if (qEnvironmentVariableIsSet("BENCH_VERBOSE"))
+            child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        else
+            child.setStandardErrorFile(QProcess::nullDevice());
+        QElapsedTimer clock;
+        clock.start();
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child")});
+        if (!child.waitForStarted()) {
+            std::fprintf(stderr, "cannot start a child: %s\n", qPrintable(child.errorString()));
+            return 1;
+        }
+        QByteArray pending;
+        bool finished = false;
+        while (!finished) {
+            finished = child.waitForFinished(0) || child.state() == QProcess::NotRunning;
+            if (!finished)
+                child.waitForReadyRead(50);
+            const qint64 now = clock.nsecsElapsed();
+            pending += child.readAllStandardOutput();
+            qsizetype nl;
+            while ((nl = pending.indexOf('\n')) >= 0) {
+                const QString line = QString::fromUtf8(pending.left(nl));
+                pending.remove(0, nl + 1);
+                const auto f = fieldsOf(line);
+                if (line.startsWith("startup")) {
+                    spawnToPage.push_back(ms(now));
+                    inQApp.push_back(f.at("qapp"));
+                    inFrame.push_back(f.at("frame"));
+                    inPage.push_back(f.at("page"));
+                    std::printf("process %d: start page shown %.1f ms after the spawn "
+                                "(in the process: QApplication %.1f, frame shown %.1f, page "
+                                "loaded %.1f ms)\n",
+                                r + 1, ms(now), f.at("qapp"), f.at("frame"), f.at("page"));
+                } else if (line.startsWith("topic")) {
+                    const bool first = f.at("run") == 0;
+                    (first ? firstTopic : repeatTopic).push_back(f.at("painted"));
+                    stalls.push_back(f.at("stall"));
+                    busy.push_back(f.at("busy"));
+                    std::printf("process %d, topic load %d: click to %d plates painted %.1f ms,"
+                                " longest stall %.1f ms (UI thread busy %.1f ms of it) %s\n",
+                                r + 1, int(f.at("run")) + 1, kExpectedPlates, f.at("painted"),
+                                f.at("stall"), f.at("busy"), qPrintable(line.section(' ', -1)));
+                } else if (line.startsWith("message")) {
+                    ++messages;
+                    std::printf("process %d said: %s\n", r + 1, qPrintable(line.mid(8)));
+                }
+            }
+            if (clock.elapsed() > 4 * kWaitMs) {
+                child.kill();
+                child.waitForFinished();
+                std::fprintf(stderr, "a child hung\n");
+                return 1;
+            }
+        }
+        if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
+            std::fprintf(stderr, "child %d failed (exit %d)\n", r + 1, child.exitCode());
+            return 1;
+        }
+    }
+
+    const double page = median(spawnToPage);
+    std::printf("\nmedian process start to start page shown: %.1f ms\n", page);
+    std::printf("  of which before main() and up to QApplication: %.1f ms (%.0f%%)\n",
+                page - median(inPage) + median(inQApp),
+                100.0 * (page - median(inPage) + median(inQApp)) / page);
+    std::printf("  QApplication to frame shown: %.1f ms, frame shown to page loaded: %.1f ms\n",
+                median(inFrame) - median(inQApp), median(inPage) - median(inFrame));
+    const double first = median(firstTopic), repeat = median(repeatTopic);
+    std::printf("median topic click to %d plates painted: first in the process %.1f ms, "
+                "repeated %.1f ms (ratio %.2f)\n",
+                kExpectedPlates, first, repeat, repeat > 0 ? first / repeat : 0.0);
+    const double stall = median(stalls);
+    const double worst = stalls.empty() ? 0.0 : *std::max_element(stalls.begin(), stalls.end());
+    std::printf("median longest stall while the topic loads: %.1f ms, worst %.1f ms "
+                "(goal <= %d ms: %s); UI thread busy in the longest gap: median %.1f ms\n",
+                stall, worst, kStallGoalMs, stall <= kStallGoalMs ? "met" : "NOT met",
+                median(busy));
+    if (messages)
+        std::printf("%d messages were shown (see above)\n", messages);
+    return messages ? 1 : 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    g_sinceMain.start();
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "--child") == 0)
+            return runChild(argc, argv);
+    }
+    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : kDefaultRuns;
+    QCoreApplication app(argc, argv);
+    return runParent(runs);
+}
