@@ -10,6 +10,7 @@
 #include "BmpRect.h"
 #include "CKovrelApp.h"
 #include "CMainFrame.h"
+#include "Cp1251.h"
 #include "FragmentLoading.h"
 #include "HtmlView.h"
 #include "KovrelView.h"
@@ -27,6 +28,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QSplitter>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QWebEnginePage>
@@ -81,6 +83,10 @@ struct Program {
         QSignalSpy loaded(html, &HtmlView::loadFinished);
         if (!QTest::qWaitForWindowExposed(frame))
             return QStringLiteral("the main window never appeared");
+        // Keys go to the active window; without a window manager nobody activates it.
+        frame->activateWindow();
+        if (!QTest::qWaitForWindowActive(frame))
+            return QStringLiteral("the main window never became active");
         if (!QTest::qWaitFor([&] { return !loaded.isEmpty(); }, kStartMs))
             return QStringLiteral("the start page did not load");
         if (!loaded.first().first().toBool())
@@ -125,6 +131,20 @@ struct Program {
         for (const ::Shape* s : plate->scene().shapes())
             n += dynamic_cast<const BmpRect*>(s) != nullptr;
         return n;
+    }
+
+    // Index of the one marked picture; -1 when none, -2 when more than one.
+    int selectedIndex() const {
+        int index = -1, i = 0;
+        for (const ::Shape* s : plate->scene().shapes()) {
+            const auto* picture = dynamic_cast<const BmpRect*>(s);
+            if (!picture)
+                continue;
+            if (picture->isSelected())
+                index = index == -1 ? i : -2;
+            ++i;
+        }
+        return index;
     }
 
     BmpRect* pictureAt(int index) const {
@@ -359,12 +379,7 @@ private slots:
         p.clickAt(p.plate->viewport()->mapTo(p.frame, centre.toPoint()));
         QTRY_COMPARE(int(chosen.size()), 1);
         QCOMPARE(target->state(), BmpRect::kStateSelected);
-        int selected = 0;
-        for (const ::Shape* s : p.plate->scene().shapes()) {
-            const auto* picture = dynamic_cast<const BmpRect*>(s);
-            selected += picture && picture->isSelected();
-        }
-        QCOMPARE(selected, 1);
+        QCOMPARE(p.selectedIndex(), 1);
         // The preview gets its own copy, not the strip's plate.
         const std::shared_ptr<BmpRect> copy = chosen.front();
         QVERIFY(copy && copy.get() != target);
@@ -376,8 +391,179 @@ private slots:
         const double share = redOutlineShare(after, globalCorners());
         QVERIFY2(share > 0.9, qPrintable(QStringLiteral("red on %1 of the outline").arg(share)));
 
+        // Scrolled to the strip's end with the keyboard, a click on the last plate marks it and
+        // only it: the pointer counts in strip pixels, the scroll included.
+        if (bar->maximum() > 0) {
+            QTest::keyClick(p.frame->windowHandle(), Qt::Key_End);
+            QTRY_COMPARE(bar->value(), bar->maximum());
+            BmpRect* last = p.pictureAt(count - 1);
+            const QPointF lastCentre = (p.inViewport(*last, 3) + p.inViewport(*last, 1)) / 2;
+            QVERIFY2(pane.contains(lastCentre), "the last plate is out of sight at the end");
+            p.clickAt(p.plate->viewport()->mapTo(p.frame, lastCentre.toPoint()));
+            QTRY_COMPARE(int(chosen.size()), 2);
+            QCOMPARE(p.selectedIndex(), count - 1);
+            QCOMPARE(chosen.back()->picName(), last->picName());
+            save(p.screenShot(), QStringLiteral("picked_last_%1.png").arg(tag));
+        }
+
         QVERIFY2(p.services.messages.isEmpty(), qPrintable(p.services.messageTexts().join(" / ")));
         QVERIFY(p.frame->isVisible());
+    }
+
+    void pictureLinkSelectsPlate_data() {
+        QTest::addColumn<QString>("href");
+        QTest::addColumn<int>("plate"); // -1: nothing is selected and the strip stays put
+        // Picture names are "picName" (also the caption), code page 1251 in the file, UTF-8
+        // and percent-encoded in the link's URL.
+        QTest::newRow("by the picture's name") << QStringLiteral("***Запрещающие знаки") << 1;
+        QTest::newRow("by its file name: no such picture")
+            << QStringLiteral("***znaki1_02.png") << -1;
+    }
+
+    // A topic page shown beside its strip links to single plates ("***name"): the plate is
+    // marked, handed on and scrolled to 10 px from the pane's left edge.
+    void pictureLinkSelectsPlate() {
+        QFETCH(QString, href);
+        QFETCH(int, plate);
+
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString content = dir.path() + "/source/";
+        QVERIFY(copyTree(kContent + "html", content + "html/"));
+        QVERIFY(QFile::copy(kContent + "znaki1.frag", content + "znaki1.frag"));
+        const QString page =
+            QStringLiteral("<html><head><meta charset=\"windows-1251\"></head><body><p>"
+                           "<a href=\"%1\">the plate</a></p></body></html>")
+                .arg(href.toHtmlEscaped());
+        QVERIFY(writeFile(content + "html/znaki1.htm", *cp1251::fromUnicode(page)));
+
+        Program p(content);
+        const QString started = p.start();
+        QVERIFY2(started.isEmpty(), qPrintable(started));
+        p.watchDecisions();
+        QSignalSpy pageLoads(p.html, &HtmlView::loadFinished);
+        QString clicked = p.clickLink("znaki1.htm");
+        QVERIFY2(clicked.isEmpty(), qPrintable(clicked));
+        QVERIFY2(p.waitForStrip(0), "the strip never loaded");
+        QVERIFY(QTest::qWaitFor([&] { return !pageLoads.isEmpty(); }, kStartMs));
+        QVERIFY(p.pictureCount() > plate);
+
+        // From the strip's end, so that a scroll (or none) shows.
+        QScrollBar* bar = p.plate->horizontalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        bar->triggerAction(QAbstractSlider::SliderToMaximum);
+        const int scrolledTo = bar->value();
+        std::vector<std::shared_ptr<BmpRect>> chosen;
+        connect(p.plate, &KovrelView::pictureChosen, this,
+                [&chosen](std::shared_ptr<BmpRect> copy) { chosen.push_back(std::move(copy)); });
+
+        pageLoads.clear();
+        clicked = p.clickLink(href);
+        QVERIFY2(clicked.isEmpty(), qPrintable(clicked));
+        QVERIFY2(p.waitForStrip(1), "the link was not decided");
+        QCOMPARE(p.selectedIndex(), plate);
+        if (plate < 0) {
+            QVERIFY(chosen.empty());
+            QCOMPARE(bar->value(), scrolledTo);
+        } else {
+            QCOMPARE(int(chosen.size()), 1);
+            QCOMPARE(chosen.front()->picName(), p.pictureAt(plate)->picName());
+            const double x = p.plate->transform().toPixels(p.pictureAt(plate)->corner(0)).x;
+            QCOMPARE(p.plate->savedScrollPosition().x(), int(x - 10));
+            QCOMPARE(bar->value(), std::min(int(x - 10), bar->maximum()));
+        }
+        save(p.screenShot(),
+             QStringLiteral("picture_link_%1.png").arg(plate < 0 ? "none" : "found"));
+        // The browser stays on the topic page, and nobody was told anything.
+        QTest::qWait(200);
+        QVERIFY(pageLoads.isEmpty() || !pageLoads.last().first().toBool());
+        QVERIFY(p.html->url().path().endsWith("/html/znaki1.htm"));
+        QVERIFY2(p.services.messages.isEmpty(), qPrintable(p.services.messageTexts().join(" / ")));
+    }
+
+    void stripRefitsWhenPaneResized_data() {
+        QTest::addColumn<int>("dragBy"); // px the handle under the strip is dragged down
+        QTest::newRow("taller") << 140;
+        QTest::newRow("lower") << -60;
+        QTest::newRow("down to 50 px or less: zoom kept") << -1000;
+    }
+
+    // Dragging the splitter handle under the strip with the mouse re-fits the first plate to
+    // the new pane height; a pane 50 px high or lower keeps the zoom.
+    void stripRefitsWhenPaneResized() {
+        QFETCH(int, dragBy);
+        Program p(kContent);
+        const QString started = p.start();
+        QVERIFY2(started.isEmpty(), qPrintable(started));
+        p.watchDecisions();
+        const QString clicked = p.clickLink("gruz1.htm");
+        QVERIFY2(clicked.isEmpty(), qPrintable(clicked));
+        QVERIFY2(p.waitForStrip(0), "the strip never loaded");
+
+        QSplitter* inner = p.frame->innerSplitter();
+        QSplitterHandle* handle = inner->handle(1);
+        QVERIFY(handle && handle->isVisible());
+        const QPoint from = handle->mapTo(p.frame, handle->rect().center());
+        const QPoint to = from + QPoint(0, dragBy);
+        const double scaleBefore = p.plate->transform().scale;
+        QWindow* window = p.frame->windowHandle();
+        QTest::mouseMove(window, from);
+        QTest::mousePress(window, Qt::LeftButton, {}, from);
+        // One move: the pane goes straight to its new height (each move resizes it).
+        QTest::mouseMove(window, to, 30);
+        QTest::mouseRelease(window, Qt::LeftButton, {}, to);
+        QTest::qWait(200);
+
+        const int pane = p.plate->viewport()->height();
+        const ViewTransform& vt = p.plate->transform();
+        QCOMPARE(p.plate->clientSize().height(), pane);
+        if (pane <= 50) {
+            QCOMPARE(vt.scale, scaleBefore);
+        } else {
+            const BmpRect* first = p.plate->scene().firstPicture();
+            const double fit =
+                std::abs(vt.toPixels(first->corner(0)).y - vt.toPixels(first->corner(3)).y) + 25;
+            QVERIFY2(
+                fit > pane / vt.zoomStep && fit < pane * vt.zoomStep,
+                qPrintable(QStringLiteral("height + 25 = %1 px, pane %2 px").arg(fit).arg(pane)));
+            QVERIFY((dragBy > 0) == (vt.scale > scaleBefore));
+        }
+        save(p.screenShot(), QStringLiteral("resized_%1.png").arg(dragBy));
+        QVERIFY(p.services.messages.isEmpty());
+    }
+
+    // A second topic clicked while the first still loads (the load lets events run): the later
+    // topic is what the strip shows, fitted, with no message and no loading window left over.
+    void secondTopicWhileLoading() {
+        Program p(kContent);
+        const QString started = p.start();
+        QVERIFY2(started.isEmpty(), qPrintable(started));
+        p.watchDecisions();
+        bool overlapped = false;
+        connect(p.html, &HtmlView::linkDecided, this, [&](const QString& text, bool) {
+            if (text.endsWith("/gruz1.htm"))
+                overlapped = p.plate->isLoading();
+        });
+        // The 40-plate topic first; the second click comes while its plates decode.
+        evaluate(p.html->page(),
+                 QStringLiteral("document.querySelector('a[href=\"def1.htm\"]').click();"
+                                "setTimeout(function(){"
+                                "document.querySelector('a[href=\"gruz1.htm\"]').click();},"
+                                "60);true"));
+        QVERIFY2(p.waitForStrip(1), "the loads never ended");
+        qInfo("the second click %s the first load", overlapped ? "arrived during" : "came after");
+        QVERIFY(p.services.messages.isEmpty());
+        const int count = p.pictureCount();
+        QCOMPARE(count, store::countPictures(p.plate->scene().storage()));
+        QVERIFY(count > 0 && count != 40);
+        const BmpRect* first = p.plate->scene().firstPicture();
+        const ViewTransform& vt = p.plate->transform();
+        const double height =
+            std::abs(vt.toPixels(first->corner(0)).y - vt.toPixels(first->corner(3)).y) + 25;
+        const int pane = p.plate->viewport()->height();
+        QVERIFY2(height > pane / vt.zoomStep && height < pane * vt.zoomStep,
+                 qPrintable(QString::number(height)));
+        save(p.screenShot(), QStringLiteral("second_topic.png"));
     }
 
     void damagedFragment_data() {
