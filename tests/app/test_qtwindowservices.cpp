@@ -17,7 +17,8 @@ Q_DECLARE_METATYPE(MsgAnswer)
 namespace {
 
 // Runs `act` on the modal dialog of type T as soon as it is up (polled from the event loop
-// that the dialog's exec() runs); gives up after about two seconds.
+// that the dialog's exec() runs); gives up after about thirty seconds (a loaded machine can be slow
+// to show a file dialog, and a dialog nobody closes would hang the test).
 template <typename T> void whenModal(std::function<void(T*)> act) {
     auto* timer = new QTimer;
     auto tries = std::make_shared<int>(0);
@@ -26,7 +27,7 @@ template <typename T> void whenModal(std::function<void(T*)> act) {
             timer->stop();
             timer->deleteLater();
             act(dialog);
-        } else if (++*tries > 200) {
+        } else if (++*tries > 3000) {
             timer->stop();
             timer->deleteLater();
         }
