@@ -1,8 +1,10 @@
 // End to end on a real X display: the program's own objects (application, main frame, topic
 // pane on the browser engine, plate strip) on the generated demo content. A teacher's first
 // minute: the start page appears, a topic link is clicked with the mouse, the strip fills and
-// fits the pane, a plate is clicked and marked. Damaged or missing fragment files give their
-// message, leave an empty strip and the program goes on working.
+// fits the pane, a plate is clicked and marked, also after scrolling; a plate link on the topic
+// page selects its plate; dragging the pane's splitter re-fits the strip; a second topic
+// clicked during a load wins. Damaged or missing fragment files give their message, leave an
+// empty strip and the program goes on working.
 //
 // Screenshots of what the screen showed are kept in a folder printed at the start ($TM_E2E_SHOTS
 // when set, else a new folder under the temp dir).
@@ -37,6 +39,7 @@
 #include <array>
 #include <cmath>
 #include <memory>
+#include <optional>
 
 #include <fcntl.h>
 #include <sys/file.h>
