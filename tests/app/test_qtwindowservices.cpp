@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -184,6 +185,10 @@ private slots:
                 d->reject();
             } else {
                 d->selectFile(m_dir.filePath(choose));
+                // Qt's own dialog can drop a selected name that does not exist yet once an
+                // earlier dialog has filled its shared file model; type it as a user would.
+                if (auto* edit = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                    edit->setText(choose);
                 static_cast<QDialog*>(d)->accept(); // QFileDialog::accept, protected there
             }
         });
