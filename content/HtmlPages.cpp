@@ -69,6 +69,15 @@ QString startPage(const std::vector<Topic>& topics) {
     return page;
 }
 
+// A caption survives the program's link-name clean-up only without a "." and without the
+// extension words it removes.
+static bool linkableCaption(const QString& caption) {
+    for (const char* word : {".", "GIF", "gif", "jpg", "rsc", "\"", "#", "?", "%"})
+        if (caption.contains(QLatin1String(word)))
+            return false;
+    return !caption.isEmpty();
+}
+
 QString topicPage(const Topic& topic, const std::vector<Topic>& all) {
     QString page = head(topic.title, topic.theme);
     page += QStringLiteral("<body>\n<header><h1>%1</h1><p>%2</p></header>\n<main>\n")
@@ -79,9 +88,11 @@ QString topicPage(const Topic& topic, const std::vector<Topic>& all) {
     for (const PlateDesign& plate : topic.plates) {
         // The program shows this page beside the open fragment, so a plate can be picked by
         // name; anywhere else such a link means nothing, so other pages list plain titles.
-        if (topic.pageShown)
-            page += QStringLiteral("<li><a href=\"***%1\">%2</a></li>\n")
-                        .arg(QString::fromLatin1(plate.stream), esc(plate.title));
+        // The program finds the plate by its caption after dropping a file extension from
+        // the link ("jpg", then the first "."), so the link is the caption plus ".jpg".
+        if (topic.pageShown && linkableCaption(plate.caption()))
+            page += QStringLiteral("<li><a href=\"***%1.jpg\">%2</a></li>\n")
+                        .arg(esc(plate.caption()), esc(plate.title));
         else
             page += QStringLiteral("<li>%1</li>\n").arg(esc(plate.title));
     }

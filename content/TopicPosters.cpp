@@ -255,7 +255,7 @@ Topic postersTopic() {
     for (int i = 0; i < kPosterCount; ++i) {
         PlateDesign s;
         s.stream = QByteArray("def1_") + QByteArray::number(i + 1).rightJustified(2, '0') + ".jpg";
-        s.title = QStringLiteral("%1. %2").arg(i + 1).arg(QString::fromUtf8(kSituations[i]));
+        s.title = QStringLiteral("%1) %2").arg(i + 1).arg(QString::fromUtf8(kSituations[i]));
         s.pixels = QSize(1600, 1200);
         s.quality = 85;
         s.scale = 0.5;

@@ -2,6 +2,7 @@
 // fragment files through the container, the pages through the link names the program reacts
 // to, and the media files by their formats.
 #include "Cp1251.h"
+#include "PictureNames.h"
 #include "SwfWalk.h"
 #include "XmlStorage.h"
 
@@ -330,7 +331,7 @@ void ContentFolderTest::pageLinks() {
             storage.openLocalForReading(QDir(kDir).filePath(self.fragments.last()));
             bool found = false;
             for (const Record& rec : readRecords(storage))
-                found = found || rec.name == *o.selected;
+                found = found || rec.picName == normalisedPictureName(*o.selected);
             QVERIFY2(found, qPrintable(href));
         } else if (o.navigates) {
             QVERIFY2(QFileInfo::exists(html.filePath(href)), qPrintable(href));
