@@ -41,6 +41,13 @@ QCoreApplication& application() {
 
 } // namespace
 
+// libgsf 1.14.50 itself leaks a directory entry or two when it meets a damaged directory;
+// not ours to fix. Matching needs full stacks at allocation (glib has no frame pointers),
+// so the test script runs fuzzers with fast_unwind_on_malloc=0.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libgsf-1.so\n";
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     application();
     static const QString path =

@@ -34,13 +34,13 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
   -DTM_FUZZ=ON -DTM_BENCH=OFF -DTM_CONTENT=OFF -DTM_TESTS=OFF
 cmake --build build-fuzz -j "$jobs" --target fuzz_all
 for target in build-fuzz/fuzz/fuzz_*; do
-  [ -x "$target" ] || continue
+  [ -f "$target" ] && [ -x "$target" ] || continue
   name=$(basename "$target")
   corpus="$top/fuzz/corpus/${name#fuzz_}"
   work=$(mktemp -d)
   [ -d "$corpus" ] && cp -r "$corpus"/. "$work"/
   echo "-- $name"
-  "$target" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 \
+  ASAN_OPTIONS=fast_unwind_on_malloc=0 "$target" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=0 "$work" 2>&1 | tail -n 3
   rm -rf "$work"
 done
