@@ -33,20 +33,6 @@ QMessageBox::Icon qtIcon(MsgIcon icon) {
     return QMessageBox::NoIcon;
 }
 
-// The answer when the box went away without a button (closed by the window manager or the
-// application quitting): the safest one the buttons offer.
-MsgAnswer fallbackAnswer(MsgButtons buttons) {
-    switch (buttons) {
-    case MsgButtons::Ok:
-        return MsgAnswer::Ok;
-    case MsgButtons::YesNo:
-        return MsgAnswer::No;
-    case MsgButtons::YesNoCancel:
-        return MsgAnswer::Cancel;
-    }
-    return MsgAnswer::Cancel;
-}
-
 // "*.*" means every file on Windows but only names with a dot here.
 QString qtFilter(const QString& filter) {
     QString out = filter;
@@ -113,7 +99,7 @@ MsgAnswer QtWindowServices::messageBox(const QString& text, const QString& title
     }
     box->exec();
     if (!box)
-        return fallbackAnswer(buttons);
+        return safestAnswer(buttons);
     const QMessageBox::StandardButton pressed = box->standardButton(box->clickedButton());
     delete box;
     switch (pressed) {
@@ -126,7 +112,7 @@ MsgAnswer QtWindowServices::messageBox(const QString& text, const QString& title
     case QMessageBox::Cancel:
         return MsgAnswer::Cancel;
     default:
-        return fallbackAnswer(buttons);
+        return safestAnswer(buttons);
     }
 }
 

@@ -7,15 +7,7 @@ namespace {
 class SilentServices final : public WindowServices {
 public:
     MsgAnswer messageBox(const QString&, const QString&, MsgButtons buttons, MsgIcon) override {
-        switch (buttons) {
-        case MsgButtons::Ok:
-            return MsgAnswer::Ok;
-        case MsgButtons::YesNo:
-            return MsgAnswer::No;
-        case MsgButtons::YesNoCancel:
-            return MsgAnswer::Cancel;
-        }
-        return MsgAnswer::Cancel;
+        return safestAnswer(buttons);
     }
     FileDialogResult fileDialog(const FileDialogRequest&) override { return {}; }
     bool shellOpen(const QString&) override { return false; }
@@ -26,6 +18,18 @@ SilentServices g_silent;
 WindowServices* g_installed = nullptr;
 
 } // namespace
+
+MsgAnswer safestAnswer(MsgButtons buttons) {
+    switch (buttons) {
+    case MsgButtons::Ok:
+        return MsgAnswer::Ok;
+    case MsgButtons::YesNo:
+        return MsgAnswer::No;
+    case MsgButtons::YesNoCancel:
+        break;
+    }
+    return MsgAnswer::Cancel;
+}
 
 WindowServices& WindowServices::instance() {
     return g_installed ? *g_installed : g_silent;

@@ -54,6 +54,10 @@ public:
     static void install(WindowServices* services);
 };
 
+// The safest answer the buttons offer (OK, No, Cancel): what a question gets when nobody
+// answers it (no window, a closed box, a tool without a user).
+MsgAnswer safestAnswer(MsgButtons buttons);
+
 // Short forms for the common calls.
 MsgAnswer messageBox(const QString& text, const QString& title = kAppName,
                      MsgButtons buttons = MsgButtons::Ok, MsgIcon icon = MsgIcon::None);

@@ -11,13 +11,5 @@ ToolMessages::~ToolMessages() {
 MsgAnswer ToolMessages::messageBox(const QString& text, const QString&, MsgButtons buttons,
                                    MsgIcon) {
     texts << text;
-    switch (buttons) {
-    case MsgButtons::Ok:
-        return MsgAnswer::Ok;
-    case MsgButtons::YesNo:
-        return MsgAnswer::No;
-    case MsgButtons::YesNoCancel:
-        break;
-    }
-    return MsgAnswer::Cancel;
+    return safestAnswer(buttons);
 }

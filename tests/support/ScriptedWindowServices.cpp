@@ -22,15 +22,7 @@ MsgAnswer ScriptedWindowServices::messageBox(const QString& text, const QString&
     messages.append({text, title, buttons, icon});
     if (!answers.isEmpty())
         return answers.dequeue();
-    switch (buttons) {
-    case MsgButtons::Ok:
-        return MsgAnswer::Ok;
-    case MsgButtons::YesNo:
-        return MsgAnswer::No;
-    case MsgButtons::YesNoCancel:
-        return MsgAnswer::Cancel;
-    }
-    return MsgAnswer::Cancel;
+    return safestAnswer(buttons);
 }
 
 FileDialogResult ScriptedWindowServices::fileDialog(const FileDialogRequest& request) {
