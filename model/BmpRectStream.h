@@ -5,13 +5,11 @@
 class QIODevice;
 
 // A picture whose encoded bytes come from a stream: a fragment's picture stream, a clone,
-// or a lesson picture file. The only shape that writes a record.
+// or a lesson picture file.
 class BmpRectStream : public BmpRect {
 public:
     BmpRectStream();
     ~BmpRectStream() override;
-
-    void writeRecord(XmlDoc& doc) const override;
 
     // Makes the image from a picture stream's whole content (the bytes are kept as the
     // picture's own), then places the picture by the vector, takes the name and applies the

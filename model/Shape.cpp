@@ -23,7 +23,6 @@ bool Shape::restorePoint() {
     return false;
 }
 void Shape::validate() {}
-void Shape::writeRecord(XmlDoc&) const {}
 
 void Shape::setEndToolHandler(std::function<void()> handler) {
     endToolHandler() = std::move(handler);

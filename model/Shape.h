@@ -7,7 +7,6 @@
 
 class QPainter;
 class ViewTransform;
-class XmlDoc;
 class Shape;
 
 // The node of the owning shape list that holds a shape (ShapeList derives from
@@ -19,7 +18,8 @@ using ShapeNode = std::list<Shape*>::iterator;
 // read the pointer stored in that same transform.
 //
 // The virtual operations keep this order: destructor, draw, drawExtra, drawCreating,
-// addPoint, hitTest, removeLastPoint, restorePoint, validate, writeRecord, points.
+// addPoint, hitTest, removeLastPoint, restorePoint, validate, points. Records are written
+// by the store layer, which knows the file format.
 class Shape {
 public:
     Shape() = default;
@@ -40,8 +40,6 @@ public:
     virtual bool restorePoint();
     // Recomputes the complete flag.
     virtual void validate();
-    // Appends the shape's record to the document being built; only stored pictures write one.
-    virtual void writeRecord(XmlDoc& doc) const;
     // The defining points, used for bounds.
     virtual PointDArray points() const = 0;
 

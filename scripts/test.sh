@@ -16,6 +16,9 @@ export QT_QPA_PLATFORM=offscreen
 echo "== formatting"
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
 
+echo "== layers (includes point downwards only)"
+/usr/bin/python3 scripts/check_layers.py
+
 echo "== build (warnings are errors)"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTM_WERROR=ON
 cmake --build build -j "$jobs"

@@ -8,7 +8,6 @@
 #include "PictureImage.h"
 #include "ScriptedWindowServices.h"
 #include "ViewTransform.h"
-#include "XmlDoc.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -92,7 +91,6 @@ private slots:
     void cloneIsIndependent();
     void cloneWithoutImageSaysSo();
     void reloadKeepsFrameIndex();
-    void writeRecordLines();
     void picNameFromTitle_data();
     void picNameFromTitle();
     void lessFileReadsChosenFile();
@@ -288,34 +286,6 @@ void TestPictures::reloadKeepsFrameIndex() {
     QVERIFY(p->hasImage());
     p->draw(g, vt);
     QCOMPARE(p->frameIndex(), 0);
-}
-
-void TestPictures::writeRecordLines() {
-    BmpRectStream p;
-    p.setStoredScale(0.5);
-    p.loadFromStream(imagebytes::solidPng(40, 20, Qt::red), "Рис1", {10, 20}, {10, 30});
-    p.setBFrame(true);
-    p.setPicName("Кот");
-    XmlDoc doc;
-    doc.createRoot("Data");
-    p.writeRecord(doc);
-    const QByteArray expected = "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n"
-                                "<Data>\n"
-                                "<Object type=\"BmpRectStream\">\n"
-                                "<bFrame>1</bFrame>\n"
-                                "<bAvi>0</bAvi>\n"
-                                "<bGif>0</bGif>\n"
-                                "<scale>0.5</scale>\n"
-                                "<srcName></srcName>\n"
-                                "<swfNameMy></swfNameMy>\n"
-                                "<aviName></aviName>\n"
-                                "<picName>Кот</picName>\n"
-                                "<name>Рис1</name>\n"
-                                "<vecBeg>\n<x>10</x>\n<y>20</y>\n</vecBeg>\n"
-                                "<vecEnd>\n<x>10</x>\n<y>30</y>\n</vecEnd>\n"
-                                "</Object>\n"
-                                "</Data>\n";
-    QCOMPARE(doc.serialize(), expected);
 }
 
 void TestPictures::picNameFromTitle_data() {
