@@ -17,4 +17,7 @@ public:
     // Appends a copy of every stored picture of source, without questions, then re-fits and
     // repaints the row.
     virtual void appendAllPictures(Scene& source) = 0;
+    // The lesson's pictures in lesson order, for playback (read at every step, so edits
+    // made meanwhile are seen).
+    virtual Scene& lessonScene() = 0;
 };
