@@ -88,6 +88,7 @@ public:
         m_busyInLongest = 0;
         m_lastPhase = m_phase ? m_phase() : '?';
         m_longestPhases.clear();
+        m_phaseSeenNs.clear();
         m_timer.start();
     }
     void stop() {
@@ -99,12 +100,18 @@ public:
     QString longestPhases() const { return m_longestPhases; }
     double longestMs() const { return ms(m_longest); }
     double busyInLongestMs() const { return ms(m_busyInLongest); }
+    // When a tick first saw the phase, ms from start; -1 when never.
+    double firstSeenMs(char phase) const {
+        const auto it = m_phaseSeenNs.find(phase);
+        return it == m_phaseSeenNs.end() ? -1.0 : ms(it->second);
+    }
 
 private:
     void tick() {
         const qint64 now = m_clock.nsecsElapsed();
         const qint64 cpu = threadCpuNs();
         const char phase = m_phase ? m_phase() : '?';
+        m_phaseSeenNs.emplace(phase, now);
         if (now - m_last > m_longest) {
             m_longest = now - m_last;
             m_busyInLongest = cpu - m_lastCpu;
@@ -124,6 +131,7 @@ private:
     std::function<char()> m_phase;
     char m_lastPhase = '?';
     QString m_longestPhases;
+    std::map<char, qint64> m_phaseSeenNs;
 };
 
 // Every message is printed for the parent to show; nothing waits for a user.
@@ -248,17 +256,21 @@ int runChild(int argc, char** argv) {
         clock.start();
         watch.arm(&clock);
         meter.start();
+        const qint64 cpuAtClick = threadCpuNs();
         html->page()->runJavaScript(
             QStringLiteral("document.querySelector('a[href=\"def1.htm\"]').click()"));
         const bool painted = waitFor([&] { return watch.paintedNs() >= 0; });
+        const qint64 cpuNs = threadCpuNs() - cpuAtClick;
         meter.stop();
         if (!painted) {
             std::printf("message the strip was not painted with %d plates (%d)\n", kExpectedPlates,
                         pictureCount(*plate));
             return 1;
         }
-        std::printf("topic run=%d painted=%.1f stall=%.1f busy=%.1f phases=%s\n", run,
-                    ms(watch.paintedNs()), meter.longestMs(), meter.busyInLongestMs(),
+        std::printf("topic run=%d painted=%.1f stall=%.1f busy=%.1f loading=%.1f loaded=%.1f "
+                    "cpu=%.1f phases=%s\n",
+                    run, ms(watch.paintedNs()), meter.longestMs(), meter.busyInLongestMs(),
+                    meter.firstSeenMs('l'), meter.firstSeenMs('d'), ms(cpuNs),
                     qPrintable(meter.longestPhases()));
         std::fflush(stdout);
     }
@@ -309,7 +321,7 @@ int runParent(int runs) {
     std::printf("content %s, %s, %d processes, %d topic loads each\n", qPrintable(kContent),
                 displayAvailable() ? "on the display" : "offscreen", runs, kTopicRepeats);
     std::vector<double> spawnToPage, inQApp, inFrame, inPage;
-    std::vector<double> firstTopic, repeatTopic, stalls, busy;
+    std::vector<double> firstTopic, repeatTopic, stalls, busy, loadingSeen, loadedSeen, uiCpu;
     int messages = 0;
     for (int r = 0; r < runs; ++r) {
         QProcess child;
@@ -352,10 +364,15 @@ int runParent(int runs) {
                     (first ? firstTopic : repeatTopic).push_back(f.at("painted"));
                     stalls.push_back(f.at("stall"));
                     busy.push_back(f.at("busy"));
-                    std::printf("process %d, topic load %d: click to %d plates painted %.1f ms,"
-                                " longest stall %.1f ms (UI thread busy %.1f ms of it) %s\n",
+                    loadingSeen.push_back(f.at("loading"));
+                    loadedSeen.push_back(f.at("loaded"));
+                    uiCpu.push_back(f.at("cpu"));
+                    std::printf("process %d, topic load %d: click to %d plates painted %.1f ms "
+                                "(load seen running at %.1f, ended at %.1f), longest stall %.1f "
+                                "ms (UI thread busy %.1f ms of it) %s\n",
                                 r + 1, int(f.at("run")) + 1, kExpectedPlates, f.at("painted"),
-                                f.at("stall"), f.at("busy"), qPrintable(line.section(' ', -1)));
+                                f.at("loading"), f.at("loaded"), f.at("stall"), f.at("busy"),
+                                qPrintable(line.section(' ', -1)));
                 } else if (line.startsWith("message")) {
                     ++messages;
                     std::printf("process %d said: %s\n", r + 1, qPrintable(line.mid(8)));
@@ -385,6 +402,11 @@ int runParent(int runs) {
     std::printf("median topic click to %d plates painted: first in the process %.1f ms, "
                 "repeated %.1f ms (ratio %.2f)\n",
                 kExpectedPlates, first, repeat, repeat > 0 ? first / repeat : 0.0);
+    std::printf("  of which: click to the load seen running (browser navigation, link decision) "
+                "%.1f ms, to the load seen ended %.1f ms, the rest the fit and first paint\n",
+                median(loadingSeen), median(loadedSeen));
+    std::printf("  UI thread CPU time from the click to the strip painted: median %.1f ms\n",
+                median(uiCpu));
     const double decode = fullDecodeMs(kContent + QStringLiteral("def1.frag"));
     if (decode > 0) {
         std::printf("single-thread full decode of the topic's pictures: %.1f ms; click to "

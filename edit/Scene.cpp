@@ -148,6 +148,8 @@ bool Scene::loadLesson(const QString& path) {
 }
 
 bool Scene::saveLesson(const QString& path) {
+    if (isLoading())
+        m_load->job->runToEnd();
     m_filePath = path;
     const std::vector<const Shape*> shapes(m_shapes.begin(), m_shapes.end());
     return store::saveLesson(m_storage, path, shapes);

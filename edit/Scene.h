@@ -96,7 +96,8 @@ public:
     void cancelLoad();
 
     // Takes path as the file path, then writes the list's stored pictures in list order;
-    // false (after its message) when the lesson is not on disk, the old file kept.
+    // false (after its message) when the lesson is not on disk, the old file kept. A load
+    // that runs is first finished here (blocking): a save never writes half a lesson.
     bool saveLesson(const QString& path);
 
     // Tools. The current one starts as (and returns to) the plain Draw.

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <new>
+#include <utility>
 
 struct LoadJob::Decode {
     ObjectRecord record;
@@ -76,7 +77,6 @@ void LoadJob::start() {
 void LoadJob::runToEnd() {
     if (m_state == State::Idle)
         m_state = State::Running;
-    m_blocking = true;
     const std::shared_ptr<bool> alive = m_alive;
     while (m_state == State::Running) {
         if (!m_opened) {
@@ -94,11 +94,11 @@ void LoadJob::runToEnd() {
             return;
         }
     }
-    if (*alive && m_state == State::Finished) {
-        m_inStep = true;
+    if (*alive && m_state == State::Finished && !std::exchange(m_finishedSent, true)) {
+        const bool wasInStep = std::exchange(m_inStep, true);
         emit finished(m_documentRead);
         if (*alive)
-            m_inStep = false;
+            m_inStep = wasInStep;
     }
 }
 
@@ -131,7 +131,7 @@ void LoadJob::step() {
         going = finishUp();
     if (!*alive)
         return;
-    if (m_state == State::Finished)
+    if (m_state == State::Finished && !std::exchange(m_finishedSent, true))
         emit finished(m_documentRead); // still in the step: the receiver may start another load
     if (!*alive)
         return;

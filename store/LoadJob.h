@@ -51,6 +51,7 @@ public:
     ~LoadJob() override;
 
     void start();
+    // Also finishes a started load here and now (its remaining records, blocking).
     void runToEnd();
     void cancel();
 
@@ -102,7 +103,7 @@ private:
     bool m_documentRead = false;
     bool m_inStep = false;
     bool m_stepPosted = false;
-    bool m_blocking = false;
+    bool m_finishedSent = false;
     // A failure that ends the load once the outcomes before it are delivered.
     bool m_ending = false;
     bool m_endingRecordFailed = false;
