@@ -73,7 +73,24 @@ struct Reader {
 
 PictureImage::~PictureImage() = default;
 
-std::unique_ptr<PictureImage> PictureImage::decode(const QByteArray& bytes) {
+QSize PictureImage::headerSize(const QByteArray& bytes) {
+    if (bytes.isEmpty())
+        return {};
+    Reader r(bytes);
+    return r.reader.size();
+}
+
+QSize PictureImage::shownSize(QPointF ul, QPointF ur, QPointF ll, qreal devicePixelRatio) {
+    const QPointF across = ur - ul;
+    const QPointF down = ll - ul;
+    const double w = std::hypot(across.x(), across.y()) * devicePixelRatio;
+    const double h = std::hypot(down.x(), down.y()) * devicePixelRatio;
+    if (!std::isfinite(w) || !std::isfinite(h) || w > 1e6 || h > 1e6)
+        return {};
+    return {qRound(w), qRound(h)};
+}
+
+std::unique_ptr<PictureImage> PictureImage::decode(const QByteArray& bytes, QSize shown) {
     gfx::installDecodeLimits();
     if (bytes.isEmpty())
         return nullptr;
@@ -100,6 +117,20 @@ std::unique_ptr<PictureImage> PictureImage::decode(const QByteArray& bytes) {
             return nullptr;
         p->m_firstDelayMs = std::max(0, p->m_reader->nextImageDelay());
         p->m_size = first.size();
+    } else if (claimed.isValid() && !shown.isEmpty() &&
+               qint64(shown.width()) * shown.height() <= kMaxScreenCopyPixels) {
+        // Shown size known: one decode at the size it needs, kept as the screen copy only.
+        p->m_size = claimed;
+        const QImage image = p->decodeStill(neededShift(claimed, shown));
+        if (image.isNull())
+            return nullptr;
+        QImage scaled = image.size() == shown
+                            ? image
+                            : image.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        p->m_screenSize = shown;
+        p->m_screen.assign(1, forBlitting(std::move(scaled)));
+        p->m_screenBytes = p->m_screen.front().sizeInBytes();
+        p->m_keepSource = false;
     } else {
         // A small decode proves the bytes decode; drawing decodes the size it needs.
         p->m_size = claimed;
@@ -250,6 +281,10 @@ QImage PictureImage::screenCopy(QSize target) {
     if (at < m_screen.size() && m_screenBytes + scaled.sizeInBytes() <= kScreenBudgetBytes) {
         m_screen[at] = scaled;
         m_screenBytes += scaled.sizeInBytes();
+        if (!m_keepSource && !m_animated) {
+            m_still = QImage();
+            m_stillShift = -1;
+        }
     }
     return scaled;
 }
@@ -272,8 +307,7 @@ void PictureImage::draw(QPainter& g, QPointF ul, QPointF ur, QPointF ll) {
     const qreal dpr = device->devicePixelRatioF();
     const QPointF across = dur - dul;
     const QPointF down = dll - dul;
-    const QSize target(qRound(std::hypot(across.x(), across.y()) * dpr),
-                       qRound(std::hypot(down.x(), down.y()) * dpr));
+    const QSize target = shownSize(dul, dur, dll, dpr);
     if (target.isEmpty())
         return;
 

@@ -16,6 +16,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <cmath>
 #include <functional>
@@ -101,6 +102,11 @@ class TestKovrelView : public QObject {
         view->resize(pane + bars);
         return view;
     }
+    // showFragment, then the event loop until the load has ended.
+    static bool showLoaded(KovrelView& view, const QString& path) {
+        view.showFragment(path);
+        return QTest::qWaitFor([&] { return !view.isLoading(); }, 20000);
+    }
     static void checkFitted(const KovrelView& view) {
         const ViewTransform& vt = view.transform();
         const BmpRect* first = view.scene().firstPicture();
@@ -136,8 +142,8 @@ private slots:
         QFETCH(QString, limit);
         auto view = makeView();
         if (!before.isEmpty())
-            view->showFragment(fragment("before.frag", before));
-        view->showFragment(fragment("fit.frag", {first, Plate{{60, 40}}}));
+            QVERIFY(showLoaded(*view, fragment("before.frag", before)));
+        QVERIFY(showLoaded(*view, fragment("fit.frag", {first, Plate{{60, 40}}})));
         QCOMPARE(view->scene().shapes().size(), std::size_t(2));
         const ViewTransform& vt = view->transform();
         if (limit == "in") {
@@ -163,7 +169,7 @@ private slots:
         QFETCH(int, height);
         QFETCH(bool, refits);
         auto view = makeView();
-        view->showFragment(fragment("resize.frag", plates(3)));
+        QVERIFY(showLoaded(*view, fragment("resize.frag", plates(3))));
         const double scale = view->transform().scale;
         const QSize bars = view->size() - view->viewport()->size();
         view->resize(QSize(600, height) + bars);
@@ -189,7 +195,7 @@ private slots:
         QFETCH(bool, scrolls);
         DisplayState::current().fullScreen = fullScreen;
         auto view = makeView();
-        view->showFragment(fragment("extent.frag", plates(plateCount)));
+        QVERIFY(showLoaded(*view, fragment("extent.frag", plates(plateCount))));
         QCOMPARE(view->scene().shapes().size(), std::size_t(plateCount));
         QScrollBar* bar = view->horizontalScrollBar();
         if (!scrolls) {
@@ -259,7 +265,7 @@ private slots:
             content[i].picName = "road" + QByteArray::number(i);
         content[6].picName = cp1251::fromUnicodeLossy("Знак");
         auto view = makeView();
-        view->showFragment(fragment("select.frag", content));
+        QVERIFY(showLoaded(*view, fragment("select.frag", content)));
         view->horizontalScrollBar()->setValue(100);
         QSignalSpy chosen(view.get(), &KovrelView::pictureChosen);
         view->selectPicture(name);
@@ -297,7 +303,7 @@ private slots:
         QFETCH(QString, where);
         QFETCH(int, selects);
         auto view = makeView();
-        view->showFragment(fragment("click.frag", plates(3, {40, 60})));
+        QVERIFY(showLoaded(*view, fragment("click.frag", plates(3, {40, 60}))));
         QSignalSpy chosen(view.get(), &KovrelView::pictureChosen);
         std::vector<BmpRect*> pictures;
         for (Shape* s : view->scene().shapes())
@@ -360,7 +366,7 @@ private slots:
     void loadShowsProgressAndEmptyPathDoesNot() {
         auto view = makeView();
         LoadWindowWatch watch;
-        view->showFragment(fragment("three.frag", plates(3)));
+        QVERIFY(showLoaded(*view, fragment("three.frag", plates(3))));
         QCOMPARE(watch.shown, 1);
         QCOMPARE(watch.lastRangeEnd, 4); // records + 1: the bar never reaches its end
         QCOMPARE(watch.lastValue, 3);
@@ -389,9 +395,9 @@ private slots:
         QFETCH(QString, file);
         QFETCH(QString, message);
         auto view = makeView();
-        view->showFragment(fragment("good.frag", plates(2)));
+        QVERIFY(showLoaded(*view, fragment("good.frag", plates(2))));
         QVERIFY(m_services.messages.isEmpty());
-        view->showFragment(qEnvironmentVariable("TM_TEST_DATA") + "/" + file);
+        QVERIFY(showLoaded(*view, qEnvironmentVariable("TM_TEST_DATA") + "/" + file));
         QCOMPARE(m_services.messageTexts(), QStringList{message});
         QCOMPARE(m_services.messages.first().title, kAppName);
         QVERIFY(view->scene().shapes().empty());
@@ -400,40 +406,65 @@ private slots:
         view->grab();
     }
 
-    void loadReplacedOrViewGoneMeanwhile_data() {
-        QTest::addColumn<bool>("destroy");
-        QTest::newRow("another fragment shown meanwhile") << false;
-        QTest::newRow("view destroyed meanwhile") << true;
+    // What a command does when it arrives (from the event loop) while a load runs: the
+    // pictures read so far are in the scene, the load goes on or is cancelled, and nothing of
+    // a cancelled load reaches the strip afterwards.
+    void commandDuringLoad_data() {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("another topic cancels and replaces it") << "topic";
+        QTest::newRow("clearing the view cancels it") << "clear";
+        QTest::newRow("the view's end cancels it") << "destroy";
+        QTest::newRow("a plate picked by name waits for the load") << "select";
     }
-    void loadReplacedOrViewGoneMeanwhile() {
-        QFETCH(bool, destroy);
-        const QString first = fragment("first.frag", plates(6, {200, 150}));
+    void commandDuringLoad() {
+        QFETCH(QString, command);
+        const QString first = fragment("first.frag", plates(12, {200, 150}));
         const QString second = fragment("second.frag", plates(2, {30, 80}));
         auto view = makeView();
+        QSignalSpy chosen(view.get(), &KovrelView::pictureChosen);
         LoadWindowWatch watch;
+        std::size_t seenMeanwhile = 0;
+        bool ran = false;
         watch.onFirstStep = [&] {
-            if (destroy)
-                view.reset();
-            else
-                view->showFragment(second);
+            QTimer::singleShot(0, [&] {
+                ran = true;
+                QVERIFY(view->isLoading());
+                seenMeanwhile = view->scene().shapes().size();
+                if (command == "topic")
+                    view->showFragment(second);
+                else if (command == "clear")
+                    view->showFragment(QString());
+                else if (command == "destroy")
+                    view.reset();
+                else
+                    view->selectPicture("p11");
+            });
         };
-        view.get()->showFragment(first);
-        QVERIFY(!LoadDlg::instance());
-        QCOMPARE(watch.shown, destroy ? 1 : 2);
+        view->showFragment(first);
+        QVERIFY(view->isLoading()); // showFragment returned at once
+        QTRY_VERIFY(ran);
+        QVERIFY(seenMeanwhile >= 1);
+        QTRY_VERIFY(!LoadDlg::instance());
         QVERIFY(m_services.messages.isEmpty());
-        if (destroy) {
-            QVERIFY(!view && !KovrelView::instance());
+        if (command == "destroy") {
+            QVERIFY(!KovrelView::instance());
             return;
         }
-        QCOMPARE(view->scene().shapes().size(), std::size_t(2));
-        for (Shape* s : view->scene().shapes())
-            QCOMPARE(dynamic_cast<BmpRect*>(s)->width(), 30);
-        checkFitted(*view);
+        QTRY_VERIFY(!view->isLoading());
+        QTest::qWait(50); // a cancelled load would deliver by now
+        const std::size_t expected = command == "topic" ? 2 : command == "clear" ? 0 : 12;
+        QCOMPARE(view->scene().shapes().size(), expected);
+        if (command == "topic") {
+            for (Shape* s : view->scene().shapes())
+                QCOMPARE(dynamic_cast<BmpRect*>(s)->width(), 30);
+            checkFitted(*view);
+        }
+        QCOMPARE(chosen.size(), command == "select" ? 1 : 0);
     }
 
     void captionScrollsAway() {
         auto view = makeView();
-        view->showFragment(fragment("caption.frag", plates(6)));
+        QVERIFY(showLoaded(*view, fragment("caption.frag", plates(6))));
         const QRect area(5, 5, 90, 14); // under the caption, inside the first plate
         auto captionPixels = [&] {
             return countPixels(view->grab().toImage(), area, [](QColor c) {
