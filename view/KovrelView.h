@@ -51,7 +51,8 @@ public:
     // hands a copy to pictureChosen and scrolls it to kSelectMargin px from the left edge.
     // A name no plate has does nothing.
     void selectPicture(const QByteArray& name);
-    // Copies every plate into the lesson. The lesson row does not exist yet: does nothing.
+    // Copies every stored plate into the lesson (Instances::lesson()), after asking when the
+    // lesson already holds pictures. Without a lesson: nothing.
     void addAllToLesson();
     // Scrolls back to where the user last scrolled (the main frame calls this on leaving
     // full-screen mode, which may have squeezed the pane).
