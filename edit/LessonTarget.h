@@ -17,7 +17,7 @@ public:
     // Appends a copy of every stored picture of source, without questions, then re-fits and
     // repaints the row.
     virtual void appendAllPictures(Scene& source) = 0;
-    // Whether the lesson holds a picture (the plate view asks before adding to a non-empty
-    // lesson).
-    virtual bool hasPictures() const { return false; }
+    // The lesson's pictures in lesson order, for playback (read at every step, so edits
+    // made meanwhile are seen).
+    virtual Scene& lessonScene() = 0;
 };

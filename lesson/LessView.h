@@ -75,7 +75,7 @@ public:
     void addPicture(std::unique_ptr<BmpRect> picture) override;
     // Re-fits and repaints the row afterwards.
     void appendAllPictures(Scene& source) override;
-    bool hasPictures() const override { return scene().firstPicture() != nullptr; }
+    Scene& lessonScene() override { return scene(); }
 
     const ViewTransform& transform() const { return m_vt; }
     QSize clientSize() const;

@@ -368,7 +368,7 @@ void KovrelView::addAllToLesson() {
     LessonTarget* lesson = Instances::lesson();
     if (!lesson)
         return;
-    if (lesson->hasPictures() &&
+    if (lesson->lessonScene().firstPicture() &&
         messageBox(QStringLiteral("\"Урок\" уже содержит плакаты\nВсе равно добавить все плакаты?"),
                    kViewTitle, MsgButtons::YesNo, MsgIcon::Exclamation) != MsgAnswer::Yes)
         return;

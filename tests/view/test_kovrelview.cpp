@@ -448,13 +448,14 @@ private slots:
         QFETCH(MsgAnswer, answer);
         QFETCH(bool, appends);
         struct Lesson final : LessonTarget {
-            bool pictures = false;
+            Scene scene;
             const Scene* appendedFrom = nullptr;
             void addPicture(std::unique_ptr<BmpRect>) override {}
             void appendAllPictures(Scene& source) override { appendedFrom = &source; }
-            bool hasPictures() const override { return pictures; }
+            Scene& lessonScene() override { return scene; }
         } lesson;
-        lesson.pictures = lessonHasPictures;
+        if (lessonHasPictures)
+            lesson.scene.shapes().append(new BmpRectStream);
         auto view = makeView();
         view->showFragment(fragment("all.frag", plates(2)));
         view->addAllToLesson(); // no lesson registered: nothing, no question
