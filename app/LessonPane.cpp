@@ -36,11 +36,8 @@ void LessonPane::openLesson() {
 }
 
 void LessonPane::relayoutLesson() {
-    if (!m_view)
-        return;
-    m_view->fitToHeight();
-    m_view->updateScrollSizes();
-    m_view->invalidate();
+    if (m_view)
+        m_view->relayout();
 }
 
 void LessonPane::saveLessonFile() {

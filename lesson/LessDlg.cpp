@@ -6,6 +6,7 @@
 #include "LessView.h"
 #include "ResourceIds.h"
 
+#include <QFontMetrics>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -57,6 +58,24 @@ constexpr std::array<ButtonSpec, 7> kButtons{{
      "Открыть урок"},
 }};
 
+// The template's box, widened about its centre (within the palette) until the longest word
+// fits: Cyrillic words are wider than the font's average character, and a word cut at both
+// ends reads as another word.
+QRect labelRect(QRect box, const QString& text, const QFontMetrics& metrics, QRect client) {
+    int widest = 0;
+    for (const QString& word : text.split(u' ', Qt::SkipEmptyParts))
+        widest = std::max(widest, metrics.horizontalAdvance(word) + 2);
+    if (widest <= box.width())
+        return box;
+    const int grow = widest - box.width();
+    box.adjust(-grow / 2, 0, grow - grow / 2, 0);
+    if (box.left() < client.left())
+        box.moveLeft(client.left());
+    if (box.right() > client.right())
+        box.moveRight(client.right());
+    return box;
+}
+
 } // namespace
 
 LessDlg::LessDlg(LessView& view, QWidget* parent)
@@ -83,7 +102,8 @@ LessDlg::LessDlg(LessView& view, QWidget* parent)
         m_buttons[i] = button;
 
         auto* label = new QLabel(text, this);
-        label->setGeometry(du.rect(b.label.x, b.label.y, b.label.w, b.label.h));
+        label->setGeometry(labelRect(du.rect(b.label.x, b.label.y, b.label.w, b.label.h), text,
+                                     QFontMetrics(font), QRect(QPoint(0, 0), size())));
         label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         label->setWordWrap(true);
     }

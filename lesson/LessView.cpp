@@ -165,8 +165,7 @@ void LessView::deletePicture() {
     }
     showInPreview(nullptr);
     scene().layoutRow(); // the gap closes from x = 0
-    updateScrollSizes(); // the row is shorter now
-    invalidate();
+    relayout();
 }
 
 bool LessView::beginMovePicture() {
@@ -203,20 +202,26 @@ void LessView::endMoveMode() {
 
 void LessView::dropPicture() {
     m_lesson.moveSelected();
-    updateScrollSizes();
+    relayout();
     endMoveMode();
 }
 
 void LessView::undoEdit() {
     m_lesson.undoLessonEdit();
+    relayout();
+}
+
+void LessView::relayout() {
+    // A row laid out again starts at x = 0 instead of 30: without a new fit its first picture
+    // would stand partly left of the pane.
+    fitToHeight();
+    updateScrollSizes();
     invalidate();
 }
 
 void LessView::openLessonAndRelayout() {
     m_lesson.openLesson();
-    fitToHeight();
-    updateScrollSizes();
-    invalidate();
+    relayout();
 }
 
 void LessView::endDrag() {

@@ -52,6 +52,8 @@ public:
     void undoEdit();
     // The menu's and the palette's "Открыть": open, then fit and scroll sizes.
     void openLessonAndRelayout();
+    // Fit, scroll sizes and a repaint.
+    void relayout();
 
     // The anchor point goes to the first picture's left edge at the top of the pane, and the
     // pan stays where the drag left it.
