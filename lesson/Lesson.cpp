@@ -33,7 +33,7 @@ bool hasPicture(const Scene& scene) {
 
 } // namespace
 
-Lesson::Lesson(LessonDisplay& display) : m_display(display) {}
+Lesson::Lesson(LessonDisplay& display) : m_display(display), m_documentTitle(kUnnamedTitle) {}
 
 void Lesson::setDocumentTitle(const QString& title) {
     m_documentTitle = title;
