@@ -3,7 +3,7 @@
 #include "ActiveViewFocus.h"
 #include "DisplayState.h"
 #include "HtmlView.h"
-#include "PaneActions.h"
+#include "Instances.h"
 #include "PaneLayout.h"
 #include "PlaceholderPane.h"
 #include "PlaceholderTopicTarget.h"
@@ -23,13 +23,6 @@
 
 namespace {
 
-CMainFrame* g_instance = nullptr;
-
-PaneActions& noActions() {
-    static PaneActions none;
-    return none;
-}
-
 bool isInside(const QWidget* pane, const QWidget* w) {
     return pane && w && (pane == w || pane->isAncestorOf(w));
 }
@@ -37,12 +30,13 @@ bool isInside(const QWidget* pane, const QWidget* w) {
 } // namespace
 
 CMainFrame::CMainFrame(const QString& contentFolder, QWidget* parent)
-    : QMainWindow(parent), m_contentFolder(contentFolder), m_actions(&noActions()) {
-    g_instance = this;
+    : QMainWindow(parent), m_contentFolder(contentFolder) {
+    Instances::registerFrame(this);
     DisplayState& display = DisplayState::current();
     display.interactionMode = DisplayState::kModeNormal;
     display.fullScreen = false;
     display.videoShown = false;
+    display.textHidden = false;
 
     setWindowTitle(kViewTitle);
     buildPanes();
@@ -65,12 +59,7 @@ CMainFrame::~CMainFrame() {
     // The topic pane may still hold the placeholder target; it goes with the panes.
     if (m_html)
         m_html->setTopicTarget(nullptr);
-    if (g_instance == this)
-        g_instance = nullptr;
-}
-
-CMainFrame* CMainFrame::instance() {
-    return g_instance;
+    Instances::unregisterFrame(this);
 }
 
 void CMainFrame::buildPanes() {
@@ -139,6 +128,7 @@ void CMainFrame::buildMenus() {
     addCommand(m_helpMenu, QStringLiteral("Помошь"), ResId::kCmdHelp);
     m_helpMenu->addSeparator();
     addCommand(m_helpMenu, QStringLiteral("О программе"), ResId::kCmdAbout);
+    updateCommandStates();
 }
 
 QWidget* CMainFrame::pane(Pane which) const {
@@ -183,8 +173,69 @@ void CMainFrame::onFocusChanged(QWidget* now) {
     }
 }
 
-void CMainFrame::setPaneActions(PaneActions* actions) {
-    m_actions = actions ? actions : &noActions();
+void CMainFrame::setLessonCommands(LessonCommands* commands) {
+    m_commands.lesson = commands;
+    updateCommandStates();
+}
+
+void CMainFrame::setShowCommands(ShowCommands* commands) {
+    m_commands.show = commands;
+    updateCommandStates();
+}
+
+void CMainFrame::setPanelCommands(PanelCommands* commands) {
+    m_commands.panels = commands;
+}
+
+void CMainFrame::setPlateCommands(PlateCommands* commands) {
+    m_commands.plate = commands;
+    updateCommandStates();
+}
+
+void CMainFrame::setCommands(const FrameCommands& commands) {
+    if (commands.lesson)
+        m_commands.lesson = commands.lesson;
+    if (commands.show)
+        m_commands.show = commands.show;
+    if (commands.panels)
+        m_commands.panels = commands.panels;
+    if (commands.plate)
+        m_commands.plate = commands.plate;
+    updateCommandStates();
+}
+
+void CMainFrame::updateCommandStates() {
+    for (QMenu* menu : {m_plateMenu, m_lessonMenu}) {
+        for (QAction* action : menu->actions()) {
+            switch (action->data().toInt()) {
+            case ResId::kCmdShowTopic:
+            case ResId::kCmdStartLesson:
+            case ResId::kCmdContinueLesson:
+                action->setEnabled(m_commands.show != nullptr);
+                break;
+            case ResId::kCmdAddAllToLesson:
+                action->setEnabled(m_commands.plate != nullptr);
+                break;
+            case ResId::kCmdNewLesson:
+            case ResId::kCmdOpenLesson:
+            case ResId::kCmdSaveLesson:
+            case ResId::kCmdEditLesson:
+                action->setEnabled(m_commands.lesson != nullptr);
+                break;
+            default:
+                break;
+            }
+        }
+    }
+}
+
+void CMainFrame::switchFullScreen() {
+    if (m_commands.show)
+        m_commands.show->switchFullScreen();
+}
+
+void CMainFrame::setDocumentTitle(const QString& title) {
+    setWindowTitle(title);
 }
 
 void CMainFrame::setTopicTarget(TopicTarget* target) {
@@ -204,7 +255,8 @@ void CMainFrame::applyPaneProportions() {
 }
 
 void CMainFrame::placePanels() {
-    m_actions->placePanels();
+    if (m_commands.panels)
+        m_commands.panels->placePanels();
     // The editing palette's bottom-left corner sits on the preview's bottom-left corner.
     if (m_palette && m_palette->isVisible()) {
         const QWidget* preview = pane(Pane::Preview);
@@ -218,26 +270,34 @@ void CMainFrame::placePanels() {
 void CMainFrame::runCommand(int id) {
     switch (id) {
     case ResId::kCmdShowTopic:
-        m_actions->startTopicShow();
+        if (m_commands.show)
+            m_commands.show->startTopicShow();
         break;
     case ResId::kCmdAddAllToLesson:
-        m_actions->addAllToLesson();
+        if (m_commands.plate)
+            m_commands.plate->addAllToLesson();
         break;
     case ResId::kCmdStartLesson:
-        m_actions->startLesson();
+        if (m_commands.show)
+            m_commands.show->startLesson();
         break;
     case ResId::kCmdContinueLesson:
-        m_actions->continueLesson();
+        if (m_commands.show)
+            m_commands.show->continueLesson();
         break;
     case ResId::kCmdNewLesson:
-        m_actions->newLesson();
+        if (m_commands.lesson)
+            m_commands.lesson->newLesson();
         break;
     case ResId::kCmdOpenLesson:
-        m_actions->openLesson();
-        m_actions->relayoutLesson();
+        if (m_commands.lesson) {
+            m_commands.lesson->openLesson();
+            m_commands.lesson->relayoutLesson();
+        }
         break;
     case ResId::kCmdSaveLesson:
-        m_actions->saveLessonFile();
+        if (m_commands.lesson)
+            m_commands.lesson->saveLessonFile();
         break;
     case ResId::kCmdEditLesson:
         toggleLessonPalette();
@@ -264,7 +324,8 @@ void CMainFrame::showContextMenu(QWidget* view, const QPoint& viewPoint) {
 }
 
 void CMainFrame::endDrags() {
-    m_actions->endDrags();
+    if (m_commands.panels)
+        m_commands.panels->endDrags();
 }
 
 void CMainFrame::toggleLessonPalette() {
@@ -274,7 +335,7 @@ void CMainFrame::toggleLessonPalette() {
         return;
     }
     delete m_palette;
-    m_palette = m_actions->createLessonPalette();
+    m_palette = m_commands.lesson ? m_commands.lesson->createLessonPalette() : nullptr;
     if (!m_palette)
         return;
     m_palette->show();
@@ -283,7 +344,8 @@ void CMainFrame::toggleLessonPalette() {
 
 void CMainFrame::openLessonAtStart(const QString& path) {
     m_startLessonPath = path;
-    m_actions->loadLessonFile(path);
+    if (m_commands.lesson)
+        m_commands.lesson->loadLessonFile(path);
 }
 
 QString CMainFrame::helpFilePath() const {
@@ -307,6 +369,12 @@ bool CMainFrame::isVideoShown() const {
 }
 void CMainFrame::setVideoShown(bool shown) {
     DisplayState::current().videoShown = shown;
+}
+bool CMainFrame::isTextHidden() const {
+    return DisplayState::current().textHidden;
+}
+void CMainFrame::setTextHidden(bool hidden) {
+    DisplayState::current().textHidden = hidden;
 }
 
 void CMainFrame::resizeEvent(QResizeEvent* event) {
@@ -333,7 +401,7 @@ void CMainFrame::showEvent(QShowEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (!m_actions->mayCloseLesson()) {
+    if (m_commands.lesson && !m_commands.lesson->mayCloseLesson()) {
         event->ignore();
         return;
     }
@@ -377,17 +445,20 @@ void CMainFrame::onWindowKey(QEvent* event) {
     case ControlKeyRule::Effect::None:
         break;
     case ControlKeyRule::Effect::ToggleFullScreen:
-        m_actions->switchFullScreen();
+        switchFullScreen();
         break;
     case ControlKeyRule::Effect::SaveLesson:
-        m_actions->saveLessonFile();
+        if (m_commands.lesson)
+            m_commands.lesson->saveLessonFile();
         break;
     case ControlKeyRule::Effect::OpenLesson:
         // Unlike the menu command, the key does not re-lay the lesson row out.
-        m_actions->openLesson();
+        if (m_commands.lesson)
+            m_commands.lesson->openLesson();
         break;
     case ControlKeyRule::Effect::NewLesson:
-        m_actions->newLesson();
+        if (m_commands.lesson)
+            m_commands.lesson->newLesson();
         break;
     }
 }

@@ -1,13 +1,14 @@
 #pragma once
 
 #include "ControlKeyRule.h"
+#include "FrameCommands.h"
+#include "FrameControl.h"
 
 #include <QMainWindow>
 #include <QPointer>
 #include <memory>
 
 class HtmlView;
-class PaneActions;
 class PlaceholderPane;
 class PlaceholderTopicTarget;
 class QMenu;
@@ -16,8 +17,8 @@ class TopicTarget;
 
 // The main window: four panes in two splitters (topic text | plate strip / preview / lesson
 // row), menu 128, the frame's own keys, context menus, help, and the frame state the views
-// and panels read. Exists once; reachable through instance() while it lives.
-class CMainFrame : public QMainWindow {
+// and panels read. Exists once; registered as Instances::frame() while it lives.
+class CMainFrame : public QMainWindow, public FrameControl {
     Q_OBJECT
 public:
     enum class Pane { Text, Plate, Preview, Lesson };
@@ -25,8 +26,6 @@ public:
     // contentFolder: see sourceFolder(); given explicitly so tests can use their own.
     explicit CMainFrame(const QString& contentFolder, QWidget* parent = nullptr);
     ~CMainFrame() override;
-
-    static CMainFrame* instance();
 
     // --- Panes
     HtmlView* htmlView() const { return m_html; }
@@ -39,18 +38,27 @@ public:
     QWidget* activeView() const;
     void setActiveView(QWidget* view);
 
-    // Not owned; null restores the default that does nothing. Topic links go to the target;
-    // null restores the placeholders' own.
-    void setPaneActions(PaneActions* actions);
-    PaneActions& paneActions() const { return *m_actions; }
+    // Where the menu commands, keys and panel requests go, one interface per collaborator
+    // (not owned). A group that is not set has its menu items disabled and its keys do
+    // nothing. Topic links go to the target; null restores the placeholders' own.
+    void setLessonCommands(LessonCommands* commands);
+    void setShowCommands(ShowCommands* commands);
+    void setPanelCommands(PanelCommands* commands);
+    void setPlateCommands(PlateCommands* commands);
+    // Sets every group that commands names; the others stay as they are.
+    void setCommands(const FrameCommands& commands);
+    const FrameCommands& commands() const { return m_commands; }
     void setTopicTarget(TopicTarget* target);
 
     // --- Layout
     // The client size the frame last received; the pane proportions are computed from it.
     QSize clientSize() const { return m_clientSize; }
-    void applyPaneProportions();
+    void applyPaneProportions() override;
     // Places the floating panels and the editing palette beside the panes.
-    void placePanels();
+    void placePanels() override;
+    void switchFullScreen() override;
+    // The main window's text.
+    void setDocumentTitle(const QString& title) override;
 
     // --- Commands
     QMenu* plateMenu() const { return m_plateMenu; }
@@ -60,7 +68,7 @@ public:
     // The "Набор плакатов" popup over the plate strip, "Урок" over the lesson row, opened at a
     // point in the clicked view's own coordinates.
     void showContextMenu(QWidget* view, const QPoint& viewPoint);
-    void endDrags();
+    void endDrags() override;
     void toggleLessonPalette();
     QWidget* lessonPalette() const { return m_palette; }
     // A lesson file named on the command line.
@@ -75,8 +83,8 @@ public:
     void setFullScreenMode(bool on);
     bool isVideoShown() const;
     void setVideoShown(bool shown);
-    bool isTextHidden() const { return m_textHidden; }
-    void setTextHidden(bool hidden) { m_textHidden = hidden; }
+    bool isTextHidden() const;
+    void setTextHidden(bool hidden);
 
 signals:
     void aboutRequested();
@@ -94,6 +102,7 @@ private:
     void buildPanes();
     void buildMenus();
     QMenu* addPopup(const QString& title);
+    void updateCommandStates();
     void addCommand(QMenu* menu, const QString& text, int id);
     void storeClientSize();
     void onWindowKey(QEvent* event);
@@ -106,7 +115,7 @@ private:
     PlaceholderPane* m_platePlaceholder = nullptr;
     PlaceholderPane* m_previewPlaceholder = nullptr;
     std::unique_ptr<PlaceholderTopicTarget> m_placeholderTarget;
-    PaneActions* m_actions = nullptr;
+    FrameCommands m_commands;
     QPointer<QWidget> m_activeView;
     QMetaObject::Connection m_focusWatch;
 
@@ -115,7 +124,6 @@ private:
     QMenu* m_helpMenu = nullptr;
 
     QSize m_clientSize;
-    bool m_textHidden = false;
     QPointer<QWidget> m_palette;
     ControlKeyRule m_keys;
     QString m_startLessonPath;

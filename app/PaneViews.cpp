@@ -10,7 +10,7 @@ void PaneViews::install(CMainFrame& frame) {
     m_plate = new KovrelView;
     frame.setPaneWidget(CMainFrame::Pane::Plate, m_plate);
     frame.setTopicTarget(this);
-    frame.setPaneActions(this);
+    frame.setPlateCommands(this);
 
     connect(m_plate, &KovrelView::contextMenuRequested, this, [this](const QPoint& point) {
         if (m_frame && m_plate)

@@ -2,16 +2,16 @@
 
 #include "CMainFrame.h"
 #include "KovrelView.h"
-#include "PaneActions.h"
+#include "PlateCommands.h"
 #include "TopicTarget.h"
 
 #include <QObject>
 #include <QPointer>
 
-// The views that fill the frame's panes, and the two adapters through which the frame's
-// commands and the topic links reach them. Panes whose views do not exist yet keep their
-// placeholders and the do-nothing actions.
-class PaneViews : public QObject, public TopicTarget, public PaneActions {
+// The views that fill the frame's panes, and the routes from the frame's commands and the
+// topic links to the plate strip. Panes whose views do not exist yet keep their placeholders
+// and their menu items stay disabled.
+class PaneViews : public QObject, public TopicTarget, public PlateCommands {
     Q_OBJECT
 public:
     explicit PaneViews(QObject* parent = nullptr);
@@ -28,7 +28,7 @@ public:
     void clearPreview() override {}
     void hideAnimationPanel() override {}
 
-    // PaneActions
+    // PlateCommands
     void addAllToLesson() override;
 
 private:

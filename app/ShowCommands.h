@@ -1,0 +1,13 @@
+#pragma once
+
+// The frame's showing commands (topic show, lesson playback, full screen), carried out by the
+// preview. Until one is set the frame disables these menu items.
+class ShowCommands {
+public:
+    virtual ~ShowCommands() = default;
+
+    virtual void startTopicShow() = 0;
+    virtual void startLesson() = 0;
+    virtual void continueLesson() = 0;
+    virtual void switchFullScreen() = 0;
+};

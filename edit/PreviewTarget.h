@@ -1,0 +1,15 @@
+#pragma once
+
+#include <memory>
+
+class BmpRect;
+
+// How the plate view and the lesson row show a picture large. The preview implements it and
+// registers itself in Instances.
+class PreviewTarget {
+public:
+    virtual ~PreviewTarget() = default;
+
+    // Takes ownership of a stand-alone copy and shows it, with its animation.
+    virtual void showPicture(std::unique_ptr<BmpRect> picture) = 0;
+};
