@@ -3,6 +3,8 @@
 #include "BmpRect.h"
 #include "BmpRectStream.h"
 #include "Err.h"
+#include "FrameControl.h"
+#include "Instances.h"
 #include "LessFile.h"
 #include "LessonDisplay.h"
 #include "Shape.h"
@@ -37,6 +39,8 @@ Lesson::Lesson(LessonDisplay& display) : m_display(display), m_documentTitle(kUn
 
 void Lesson::setDocumentTitle(const QString& title) {
     m_documentTitle = title;
+    if (FrameControl* frame = Instances::frame())
+        frame->setDocumentTitle(title);
 }
 
 bool Lesson::holdsSamePicture(const BmpRect& picture) const {

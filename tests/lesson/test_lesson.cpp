@@ -1,5 +1,7 @@
 #include "BmpRectStream.h"
 #include "FileLock.h"
+#include "FrameControl.h"
+#include "Instances.h"
 #include "Lesson.h"
 #include "LessonDisplay.h"
 #include "Pline.h"
@@ -10,6 +12,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -72,6 +75,15 @@ QByteArray contentOf(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
+
+struct FakeFrame final : FrameControl {
+    QString title;
+    void switchFullScreen() override {}
+    void placePanels() override {}
+    void applyPaneProportions() override {}
+    void setDocumentTitle(const QString& t) override { title = t; }
+    void endDrags() override {}
+};
 
 quint32 crc32(const QByteArray& bytes) {
     quint32 c = 0xFFFFFFFFu;
@@ -392,6 +404,9 @@ void TestLesson::fileCommandsFlow() {
     ScriptedWindowServices services;
     FakeDisplay display;
     Lesson lesson(display);
+    FakeFrame frame;
+    Instances::registerFrame(&frame);
+    const auto unregister = qScopeGuard([&] { Instances::unregisterFrame(&frame); });
     QCOMPARE(lesson.documentTitle(), kUnnamed);
 
     lesson.saveLessonFile();
@@ -412,6 +427,7 @@ void TestLesson::fileCommandsFlow() {
     QCOMPARE(services.fileDialogs.size(), 2);
     QCOMPARE(lesson.scene().filePath(), file);
     QCOMPARE(lesson.documentTitle(), QStringLiteral("x.les"));
+    QCOMPARE(frame.title, QStringLiteral("x.les"));
     QVERIFY(!lesson.isModified());
     QCOMPARE(orderInFile(file), QStringLiteral("AB"));
 
