@@ -9,6 +9,8 @@
 #include "LessonDisplay.h"
 #include "Shape.h"
 
+#include <vector>
+
 namespace {
 
 const QString kUnnamedTitle = QStringLiteral("Без Имени.les");
@@ -116,7 +118,9 @@ void Lesson::addPictureFromFile() {
 }
 
 void Lesson::appendAllPictures(Scene& source) {
-    for (const Shape* shape : source.shapes()) {
+    // A copy of the list: the source may be the lesson itself.
+    const std::vector<const Shape*> shapes(source.shapes().begin(), source.shapes().end());
+    for (const Shape* shape : shapes) {
         if (const auto* plate = dynamic_cast<const BmpRectStream*>(shape))
             placeAndAppend(plate->clone());
     }
