@@ -3,9 +3,13 @@
 #include "BmpRect.h"
 #include "BmpRectStream.h"
 #include "Err.h"
+#include "FrameControl.h"
+#include "Instances.h"
 #include "LessFile.h"
 #include "LessonDisplay.h"
 #include "Shape.h"
+
+#include <vector>
 
 namespace {
 
@@ -33,10 +37,12 @@ bool hasPicture(const Scene& scene) {
 
 } // namespace
 
-Lesson::Lesson(LessonDisplay& display) : m_display(display) {}
+Lesson::Lesson(LessonDisplay& display) : m_display(display), m_documentTitle(kUnnamedTitle) {}
 
 void Lesson::setDocumentTitle(const QString& title) {
     m_documentTitle = title;
+    if (FrameControl* frame = Instances::frame())
+        frame->setDocumentTitle(title);
 }
 
 bool Lesson::holdsSamePicture(const BmpRect& picture) const {
@@ -112,7 +118,9 @@ void Lesson::addPictureFromFile() {
 }
 
 void Lesson::appendAllPictures(Scene& source) {
-    for (const Shape* shape : source.shapes()) {
+    // A copy of the list: the source may be the lesson itself.
+    const std::vector<const Shape*> shapes(source.shapes().begin(), source.shapes().end());
+    for (const Shape* shape : shapes) {
         if (const auto* plate = dynamic_cast<const BmpRectStream*>(shape))
             placeAndAppend(plate->clone());
     }
