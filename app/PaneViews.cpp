@@ -11,6 +11,8 @@ void PaneViews::install(CMainFrame& frame) {
     frame.setPaneWidget(CMainFrame::Pane::Plate, m_plate);
     frame.setTopicTarget(this);
     frame.setPlateCommands(this);
+    m_lesson = std::make_unique<LessonPane>();
+    m_lesson->install(frame);
 
     connect(m_plate, &KovrelView::contextMenuRequested, this, [this](const QPoint& point) {
         if (m_frame && m_plate)

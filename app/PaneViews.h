@@ -2,11 +2,14 @@
 
 #include "CMainFrame.h"
 #include "KovrelView.h"
+#include "LessonPane.h"
 #include "PlateCommands.h"
 #include "TopicTarget.h"
 
 #include <QObject>
 #include <QPointer>
+
+#include <memory>
 
 // The views that fill the frame's panes, and the routes from the frame's commands and the
 // topic links to the plate strip. Panes whose views do not exist yet keep their placeholders
@@ -21,6 +24,7 @@ public:
     void install(CMainFrame& frame);
 
     KovrelView* plateView() const { return m_plate; }
+    LessView* lessonView() const { return m_lesson ? m_lesson->lessonView() : nullptr; }
 
     // TopicTarget
     void showFragment(const QString& path) override;
@@ -34,4 +38,5 @@ public:
 private:
     QPointer<CMainFrame> m_frame;
     QPointer<KovrelView> m_plate;
+    std::unique_ptr<LessonPane> m_lesson;
 };

@@ -10,6 +10,9 @@
 #include "LessonSaving.h"
 #include "LoadJob.h"
 #include "Shape.h"
+#include "WindowServices.h"
+
+#include <optional>
 
 #include <algorithm>
 
@@ -254,4 +257,124 @@ void Scene::resetTool() {
 void Scene::endTool() {
     m_current->finish();
     m_current = &m_draw;
+}
+
+namespace {
+
+BmpRectStream* firstSelectedStored(const ShapeList& shapes) {
+    for (Shape* shape : shapes) {
+        auto* picture = dynamic_cast<BmpRectStream*>(shape);
+        if (picture && picture->isSelected())
+            return picture;
+    }
+    return nullptr;
+}
+
+// The record for the picture at node: its neighbours' names, or none when a neighbour that
+// should give a name is not a picture.
+std::optional<LessonEdit> recordFor(const ShapeList& shapes, ShapeNode node, int kind) {
+    LessonEdit edit;
+    edit.kind = kind;
+    edit.picture = *node;
+    if (node != shapes.begin()) {
+        const auto* previous = dynamic_cast<const BmpRect*>(*std::prev(node));
+        if (!previous)
+            return std::nullopt;
+        edit.previousName = previous->name();
+    }
+    if (std::next(node) != shapes.end()) {
+        const auto* next = dynamic_cast<const BmpRect*>(*std::next(node));
+        if (!next)
+            return std::nullopt;
+        edit.nextName = next->name();
+    }
+    return edit;
+}
+
+// The node of the first picture named name, or end().
+ShapeNode firstNamed(ShapeList& shapes, const QByteArray& name) {
+    for (auto it = shapes.begin(); it != shapes.end(); ++it) {
+        const auto* picture = dynamic_cast<const BmpRect*>(*it);
+        if (picture && picture->name() == name)
+            return it;
+    }
+    return shapes.end();
+}
+
+} // namespace
+
+bool Scene::deleteSelected() {
+    BmpRectStream* picture = firstSelectedStored(m_shapes);
+    if (!picture)
+        return false;
+    const ShapeNode node = picture->node();
+    if (std::optional<LessonEdit> edit = recordFor(m_shapes, node, LessonEdit::kDeleted))
+        m_lessonHistory.push_back(*edit);
+    else
+        m_shapes.retire(picture); // no record keeps it: the list must still destroy it once
+    m_shapes.erase(node);
+    if (m_selected == picture)
+        m_selected = nullptr;
+    return true;
+}
+
+bool Scene::moveSelected() {
+    BmpRectStream* moved = firstSelectedStored(m_shapes);
+    BmpRectStream* target = nullptr;
+    for (Shape* shape : m_shapes) {
+        auto* picture = dynamic_cast<BmpRectStream*>(shape);
+        if (picture && (picture->leftMark() || picture->rightMark())) {
+            target = picture;
+            break;
+        }
+    }
+    // A drop on nothing (or on the picture itself) leaves the row as it was.
+    if (!moved || !target || moved == target)
+        return false;
+
+    if (std::optional<LessonEdit> edit = recordFor(m_shapes, moved->node(), LessonEdit::kMoved))
+        m_lessonHistory.push_back(*edit);
+    m_shapes.erase(moved->node());
+    const ShapeNode at = target->node();
+    m_shapes.insertBefore(target->leftMark() ? at : std::next(at), moved);
+    layoutRow();
+    return true;
+}
+
+Scene::Undone Scene::undoLessonEdit() {
+    if (m_lessonHistory.empty()) {
+        messageBox(QStringLiteral("Нет действий для отмены"));
+        return Undone::Nothing;
+    }
+    const LessonEdit edit = m_lessonHistory.back();
+    m_lessonHistory.pop_back();
+    const bool hasPrevious = !edit.previousName.isEmpty();
+    const bool hasNext = !edit.nextName.isEmpty();
+    Undone undone = Undone::Deleted;
+
+    if (edit.kind == LessonEdit::kDeleted) {
+        if (hasPrevious && hasNext) {
+            const ShapeNode next = firstNamed(m_shapes, edit.nextName);
+            if (next != m_shapes.end())
+                m_shapes.insertBefore(next, edit.picture);
+            else
+                m_shapes.retire(edit.picture); // stays out, still owned
+        } else if (hasNext) {
+            m_shapes.prepend(edit.picture);
+        } else {
+            m_shapes.append(edit.picture);
+        }
+    } else {
+        undone = Undone::Moved;
+        if (edit.picture->hasNode())
+            m_shapes.erase(edit.picture->node());
+        const ShapeNode next = hasNext ? firstNamed(m_shapes, edit.nextName) : m_shapes.end();
+        if (hasNext && !hasPrevious)
+            m_shapes.prepend(edit.picture);
+        else
+            m_shapes.insertBefore(next, edit.picture); // end(): appended
+    }
+    layoutRow();
+    clearSelection();
+    return undone;
 }

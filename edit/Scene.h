@@ -118,6 +118,23 @@ public:
     // Finishes the current tool's operation, then the plain Draw becomes current.
     void endTool();
 
+    // Lesson row edits, undoable newest first. A record names the picture's neighbours (empty
+    // for none); when a neighbour is not a picture, the edit happens without a record.
+    //
+    // deleteSelected: unlinks the first selected stored picture (the record keeps it alive);
+    // false when none is selected. The caller lays the row out again.
+    bool deleteSelected();
+    // moveSelected: puts the first selected stored picture before the first stored picture
+    // with a left mark, or after it for a right mark, and lays the row out again. True when
+    // the picture was moved; false (nothing changed, no record) when there is no selected
+    // picture, no marked target, or they are the same picture.
+    bool moveSelected();
+    // undoLessonEdit: undoes the newest record and clears the selection. A deleted picture
+    // whose next neighbour is gone stays out; a moved one is appended. Shows
+    // "Нет действий для отмены" when there is nothing to undo.
+    enum class Undone { Nothing, Deleted, Moved };
+    Undone undoLessonEdit();
+
     // Lesson edit records, oldest first. A deleted picture lives on only through its
     // record; the scene destroys it on clear().
     std::vector<LessonEdit>& lessonHistory() { return m_lessonHistory; }

@@ -58,6 +58,18 @@ QImage forBlitting(QImage image) {
     return image;
 }
 
+// A large image whose pixels outnumber its bytes by far more than any real picture is a
+// decompression bomb: within the pixel limit it still costs seconds of decoding and hundreds
+// of megabytes. Real pictures this large (photographs, scans) stay far below the ratio; flat
+// drawings that compress better are much smaller.
+constexpr qint64 kBombMinPixels = qint64(16) * 1024 * 1024;
+constexpr qint64 kBombExpansion = 1024; // decoded bytes (4 per pixel) per encoded byte
+
+bool isBomb(QSize claimed, qint64 encodedBytes) {
+    const qint64 pixels = qint64(claimed.width()) * claimed.height();
+    return pixels > kBombMinPixels && pixels * 4 > encodedBytes * kBombExpansion;
+}
+
 struct Reader {
     QBuffer buffer;
     QImageReader reader;
@@ -101,6 +113,9 @@ std::unique_ptr<PictureImage> PictureImage::decode(const QByteArray& bytes, QSiz
     const QSize claimed = r.reader.size();
     if (claimed.isValid() &&
         (claimed.isEmpty() || qint64(claimed.width()) * claimed.height() > gfx::kMaxImagePixels))
+        return nullptr;
+
+    if (claimed.isValid() && isBomb(claimed, bytes.size()))
         return nullptr;
 
     std::unique_ptr<PictureImage> p(new PictureImage);

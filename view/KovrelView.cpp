@@ -7,11 +7,13 @@
 #include "FragmentLoading.h"
 #include "Graphics.h"
 #include "Instances.h"
+#include "LessonTarget.h"
 #include "LoadDlg.h"
 #include "PictureImage.h"
 #include "PictureNames.h"
 #include "ResourceIds.h"
 #include "StripGeometry.h"
+#include "WindowServices.h"
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
@@ -384,8 +386,14 @@ void KovrelView::selectPicture(const QByteArray& name) {
 }
 
 void KovrelView::addAllToLesson() {
-    // Joins the lesson row when it exists: a copy of every stored plate appended to the lesson
-    // (after asking when the lesson is not empty).
+    LessonTarget* lesson = Instances::lesson();
+    if (!lesson)
+        return;
+    if (lesson->lessonScene().firstPicture() &&
+        messageBox(QStringLiteral("\"Урок\" уже содержит плакаты\nВсе равно добавить все плакаты?"),
+                   kViewTitle, MsgButtons::YesNo, MsgIcon::Exclamation) != MsgAnswer::Yes)
+        return;
+    lesson->appendAllPictures(m_scene); // re-fits and repaints the row
 }
 
 void KovrelView::restoreScrollPosition() {

@@ -58,7 +58,8 @@ public:
     // A name no plate has does nothing. While a fragment loads the name is kept and chosen
     // once the load has ended (a topic link shows a fragment, then picks one of its plates).
     void selectPicture(const QByteArray& name);
-    // Copies every plate into the lesson. The lesson row does not exist yet: does nothing.
+    // Copies every stored plate into the lesson (Instances::lesson()), after asking when the
+    // lesson already holds pictures. Without a lesson: nothing.
     void addAllToLesson();
     // Scrolls back to where the user last scrolled (the main frame calls this on leaving
     // full-screen mode, which may have squeezed the pane).

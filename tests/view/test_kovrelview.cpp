@@ -1,7 +1,9 @@
 #include "BmpRectStream.h"
 #include "Cp1251.h"
 #include "DisplayState.h"
+#include "Instances.h"
 #include "KovrelView.h"
+#include "LessonTarget.h"
 #include "LoadDlg.h"
 #include "PictureNames.h"
 #include "RectShape.h"
@@ -80,6 +82,7 @@ QList<Plate> plates(int n, QSize size = {60, 40}) {
 } // namespace
 
 Q_DECLARE_METATYPE(Plate)
+Q_DECLARE_METATYPE(MsgAnswer)
 
 class TestKovrelView : public QObject {
     Q_OBJECT
@@ -123,6 +126,7 @@ private slots:
     void init() {
         DisplayState::current() = DisplayState{};
         m_services.messages.clear();
+        m_services.answers.clear();
     }
 
     void fitToHeight_data() {
@@ -460,6 +464,45 @@ private slots:
             checkFitted(*view);
         }
         QCOMPARE(chosen.size(), command == "select" ? 1 : 0);
+    }
+
+    void addAllToLesson_data() {
+        QTest::addColumn<bool>("lessonHasPictures");
+        QTest::addColumn<MsgAnswer>("answer");
+        QTest::addColumn<bool>("appends");
+        QTest::newRow("empty lesson: no question") << false << MsgAnswer::No << true;
+        QTest::newRow("lesson with pictures, Yes") << true << MsgAnswer::Yes << true;
+        QTest::newRow("lesson with pictures, No") << true << MsgAnswer::No << false;
+    }
+    void addAllToLesson() {
+        QFETCH(bool, lessonHasPictures);
+        QFETCH(MsgAnswer, answer);
+        QFETCH(bool, appends);
+        struct Lesson final : LessonTarget {
+            Scene scene;
+            const Scene* appendedFrom = nullptr;
+            void addPicture(std::unique_ptr<BmpRect>) override {}
+            void appendAllPictures(Scene& source) override { appendedFrom = &source; }
+            Scene& lessonScene() override { return scene; }
+        } lesson;
+        if (lessonHasPictures)
+            lesson.scene.shapes().append(new BmpRectStream);
+        auto view = makeView();
+        view->showFragment(fragment("all.frag", plates(2)));
+        view->addAllToLesson(); // no lesson registered: nothing, no question
+        Instances::registerLesson(&lesson);
+        m_services.answers.enqueue(answer);
+        view->addAllToLesson();
+        Instances::unregisterLesson(&lesson);
+        QCOMPARE(lesson.appendedFrom, appends ? &view->scene() : nullptr);
+        if (!lessonHasPictures) {
+            QVERIFY(m_services.messages.isEmpty());
+            return;
+        }
+        QCOMPARE(m_services.messageTexts(),
+                 QStringList{"\"Урок\" уже содержит плакаты\nВсе равно добавить все плакаты?"});
+        QCOMPARE(m_services.messages.first().title, kViewTitle);
+        QCOMPARE(m_services.messages.first().buttons, MsgButtons::YesNo);
     }
 
     void captionScrollsAway() {
