@@ -27,10 +27,23 @@ std::optional<QByteArray> readWhole(const QString& path) {
     const qint64 size = file.size();
     if (size < 0 || size > kMaxFileBytes)
         return std::nullopt;
-    // Read at most the limit plus one byte, so a file growing meanwhile cannot run away.
-    QByteArray bytes = file.read(kMaxFileBytes + 1);
-    if (bytes.size() > kMaxFileBytes || file.error() != QFileDevice::NoError)
-        return std::nullopt;
+    // Exactly the file's size: QIODevice::read(max) sizes its buffer to max first, and that
+    // capacity would stay with the bytes (and every copy of them) for good. A file that
+    // grows meanwhile is read as far as its size was; one that shrinks, to its end.
+    QByteArray bytes(qsizetype(size), Qt::Uninitialized);
+    qint64 done = 0;
+    while (done < size) {
+        const qint64 got = file.read(bytes.data() + done, size - done);
+        if (got < 0)
+            return std::nullopt;
+        if (got == 0)
+            break;
+        done += got;
+    }
+    if (done < size) {
+        bytes.truncate(qsizetype(done));
+        bytes.squeeze();
+    }
     return bytes;
 }
 

@@ -9,14 +9,57 @@
 #include <unistd.h>
 #include <utility>
 
+namespace {
+
+FileLock::System g_real;
+FileLock::System* g_system = &g_real;
+
+// Errors of a file system that cannot lock at all.
+bool cannotLock(int error) {
+    return error == ENOLCK || error == EOPNOTSUPP || error == ENOSYS || error == EINVAL;
+}
+
+// flock without waiting, retried when a signal interrupts it; 0 or the errno.
+int tryLock(int fd, int operation) {
+    int rc;
+    do {
+        rc = g_system->flock(fd, operation | LOCK_NB);
+    } while (rc != 0 && errno == EINTR);
+    return rc == 0 ? 0 : errno;
+}
+
+} // namespace
+
+int FileLock::System::open(const char* path, int flags, mode_t mode) {
+    return ::open(path, flags, mode);
+}
+int FileLock::System::fstat(int fd, struct stat* st) {
+    return ::fstat(fd, st);
+}
+int FileLock::System::setFlags(int fd, int flags) {
+    return ::fcntl(fd, F_SETFL, flags);
+}
+int FileLock::System::flock(int fd, int operation) {
+    return ::flock(fd, operation);
+}
+int FileLock::System::ftruncate(int fd, off_t length) {
+    return ::ftruncate(fd, length);
+}
+
+void FileLock::setSystem(System* system) {
+    g_system = system ? system : &g_real;
+}
+
 FileLock::FileLock(FileLock&& other) noexcept
-    : m_fd(std::exchange(other.m_fd, -1)), m_failure(other.m_failure) {}
+    : m_fd(std::exchange(other.m_fd, -1)), m_failure(other.m_failure),
+      m_hold(std::exchange(other.m_hold, Hold::None)) {}
 
 FileLock& FileLock::operator=(FileLock&& other) noexcept {
     if (this != &other) {
         release();
         m_fd = std::exchange(other.m_fd, -1);
         m_failure = other.m_failure;
+        m_hold = std::exchange(other.m_hold, Hold::None);
     }
     return *this;
 }
@@ -29,6 +72,7 @@ void FileLock::release() {
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
+    m_hold = Hold::None;
 }
 
 bool FileLock::acquire(const QString& localPath, Access access) {
@@ -40,11 +84,11 @@ bool FileLock::acquire(const QString& localPath, Access access) {
         return false;
     }
     // O_NONBLOCK keeps open() from waiting for a writer on a FIFO; it is cleared again below.
-    int flags = O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
-    flags |= access == Access::Create ? (O_RDWR | O_CREAT) : O_RDONLY;
+    const int openFlags = O_CLOEXEC | O_NONBLOCK | O_NOCTTY |
+                          (access == Access::Create ? (O_RDWR | O_CREAT) : O_RDONLY);
     int fd;
     do {
-        fd = ::open(name.constData(), flags, 0666);
+        fd = g_system->open(name.constData(), openFlags, 0666);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         m_failure = errno == ENOENT || errno == ENOTDIR ? Failure::NotFound : Failure::Other;
@@ -56,26 +100,36 @@ bool FileLock::acquire(const QString& localPath, Access access) {
         return false;
     };
     struct stat st {};
-    if (::fstat(fd, &st) != 0)
+    if (g_system->fstat(fd, &st) != 0)
         return fail(Failure::Other);
     if (!S_ISREG(st.st_mode))
         return fail(Failure::NotRegularFile);
-    if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+    if (g_system->setFlags(fd, openFlags & ~(O_NONBLOCK | O_CREAT | O_CLOEXEC)) != 0)
         return fail(Failure::Other);
-    int rc;
-    do {
-        rc = ::flock(fd, LOCK_EX | LOCK_NB);
-    } while (rc != 0 && errno == EINTR);
-    if (rc != 0 && errno == EWOULDBLOCK)
+
+    Hold hold = Hold::Exclusive;
+    int error = tryLock(fd, LOCK_EX);
+    if (error == EBADF && access == Access::Read) {
+        // NFS: an exclusive byte-range lock needs write access; a shared one does not.
+        hold = Hold::Shared;
+        error = tryLock(fd, LOCK_SH);
+        if (error == EBADF)
+            error = ENOLCK; // no lock of any kind on this descriptor
+    }
+    if (error == EWOULDBLOCK)
         return fail(Failure::Busy);
-    // Some network file systems cannot lock at all. Refusing every file there would make the
-    // content unusable; the file is opened without the protection instead.
-    if (rc != 0 && errno != ENOLCK && errno != EOPNOTSUPP && errno != ENOSYS && errno != EINVAL)
-        return fail(Failure::Other);
+    if (error != 0) {
+        // Refusing every file of a file system that cannot lock would make the content
+        // unusable there; the file is opened without the protection instead.
+        if (!cannotLock(error))
+            return fail(Failure::Other);
+        hold = Hold::Unlocked;
+    }
     // Emptied only now: truncating before the lock is held would destroy a file that
     // another opener still uses.
-    if (access == Access::Create && ::ftruncate(fd, 0) != 0)
+    if (access == Access::Create && g_system->ftruncate(fd, 0) != 0)
         return fail(Failure::Other);
     m_fd = fd;
+    m_hold = hold;
     return true;
 }

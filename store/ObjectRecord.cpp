@@ -7,6 +7,7 @@
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <locale.h>
 
 namespace {
@@ -47,6 +48,16 @@ std::optional<bool> readFlag(const XmlDoc& doc, const XmlRange& range, const QBy
     return std::trunc(*value) != 0.0;
 }
 
+// A coordinate: absent only when its element is. One that is not a finite number reads as
+// NaN, which readPoints turns into an upright placement.
+std::optional<double> readCoordinate(const XmlDoc& doc, const XmlRange& range,
+                                     const QByteArray& name) {
+    if (!doc.getRealElement(range, name))
+        return std::nullopt;
+    const std::optional<double> value = readReal(doc, range, name);
+    return value ? *value : std::numeric_limits<double>::quiet_NaN();
+}
+
 std::optional<XmlRange> firstChild(const XmlDoc& doc, const XmlRange& parent,
                                    const QByteArray& name) {
     const std::vector<XmlRange> children = doc.findChildren(parent, name);
@@ -62,8 +73,8 @@ std::optional<PointD> readPoint(const XmlDoc& doc, const XmlRange& record,
         holder = firstChild(doc, *holder, "PointD");
     if (!holder)
         return std::nullopt;
-    const std::optional<double> x = readReal(doc, *holder, "x");
-    const std::optional<double> y = readReal(doc, *holder, "y");
+    const std::optional<double> x = readCoordinate(doc, *holder, "x");
+    const std::optional<double> y = readCoordinate(doc, *holder, "y");
     if (!x || !y)
         return std::nullopt;
     return PointD{*x, *y};
@@ -132,6 +143,12 @@ bool ObjectRecord::readPoints(const XmlDoc& doc, const XmlRange& range) {
         return false;
     vecBeg = *beg;
     vecEnd = *end;
+    // A vector that is not finite has no direction: the picture stands upright at its start
+    // point (a vector of length 0), at the origin when the start point is not finite either.
+    if (!vecBeg.isFinite())
+        vecBeg = {};
+    if (!beg->isFinite() || !vecEnd.isFinite())
+        vecEnd = vecBeg;
     return true;
 }
 
@@ -218,8 +235,10 @@ QByteArray ObjectRecord::carriableText(const QByteArray& text) {
             c = kSingleRightAngle;
         else if (c == '<' && i + 1 < out.size() && out[i + 1] == '/')
             c = kSingleLeftAngle;
-        else if (c == '\n' || c == '\r')
-            c = ' ';
     }
+    // The reader drops a line feed, then a carriage return, at the start of a value; inside
+    // it, line breaks read back as written.
+    if (!out.isEmpty() && (out[0] == '\n' || out[0] == '\r'))
+        out[0] = ' ';
     return out;
 }

@@ -52,7 +52,9 @@ struct ObjectRecord {
     static ObjectRecord readLoose(const XmlDoc& doc, const XmlRange& range, bool* pointsFound);
 
     // The four coordinates; false when one is absent (including a missing "vecBeg",
-    // "vecEnd" or, for "BmpRect", "PointD") or is not a finite number.
+    // "vecEnd" or, for "BmpRect", "PointD"). A coordinate that is not a finite number
+    // ("inf", "nan", "1e999") counts as found: the vector then places the picture upright,
+    // at its start point, or at the origin when that is not finite (vecEnd = vecBeg).
     bool readPoints(const XmlDoc& doc, const XmlRange& range);
 
     // A picture holding these fields and decoded from bytes, placed by the vector with the
@@ -75,8 +77,8 @@ struct ObjectRecord {
 
     // The text the unescaped dialect can carry unchanged: '>' (which would end the token)
     // becomes U+203A '›', the '<' of "</" (which would end the value) becomes U+2039 '‹',
-    // and line breaks (which the reader drops at the start of a value) become blanks.
-    // Everything else, any byte included, is kept.
+    // and a line break as the first character (which the reader drops) becomes a blank.
+    // Everything else, any byte and line breaks further on included, is kept.
     static QByteArray carriableText(const QByteArray& text);
 
 private:

@@ -2,16 +2,18 @@
 
 #include "Err.h"
 
+#include <algorithm>
+#include <cstring>
 #include <sstream>
 
 namespace {
 
-bool hasStartTagOf(const QByteArray& token, const QByteArray& name) {
+bool hasStartTagOf(QByteArrayView token, const QByteArray& name) {
     return token.contains(name) && !token.contains("</") && token.contains('<') &&
            token.contains('>');
 }
 
-bool closes(const QByteArray& token, const QByteArray& name) {
+bool closes(QByteArrayView token, const QByteArray& name) {
     return token.contains(name) && token.contains("</") && token.contains('>');
 }
 
@@ -23,9 +25,9 @@ QByteArray endTag(const QByteArray& name) {
 }
 
 // The token that follows a one-line value element's start tag carries "V</N>".
-QByteArray valueOf(const QByteArray& token) {
+QByteArray valueOf(QByteArrayView token) {
     const auto end = token.indexOf("</");
-    return end < 0 ? token : token.left(end);
+    return (end < 0 ? token : token.first(end)).toByteArray();
 }
 
 } // namespace
@@ -88,35 +90,47 @@ void XmlDoc::clearSaveList() {
     m_root = m_saveList.end();
 }
 
-void XmlDoc::parse(const QByteArray& text) {
-    m_loadList.clear();
+bool XmlDoc::parse(const QByteArray& text) {
+    m_loadList = {};
+    m_loadText = {};
+    if (text.size() > kMaxTextBytes)
+        return false;
 
-    // Cut after every '>'; what follows the last '>' goes through the same rule.
-    qsizetype from = 0;
+    // Cut after every '>'. What follows the last '>' goes through the same rule with a '>'
+    // appended; only then does the text need a copy of its own.
+    const char* const data = text.constData();
     const qsizetype size = text.size();
-    while (from <= size) {
-        qsizetype gt = text.indexOf('>', from);
-        const qsizetype stop = gt < 0 ? size : gt;
-        QByteArray token = text.mid(from, stop - from);
-        token += '>';
-        if (token.startsWith('\n'))
-            token.remove(0, 1);
-        if (token.startsWith('\r'))
-            token.remove(0, 1);
-        if (token != ">")
-            m_loadList.push_back({token, -1});
-        if (gt < 0)
-            break;
-        from = gt + 1;
-    }
+    const char* lastGt = static_cast<const char*>(memrchr(data, '>', size_t(size)));
+    const qsizetype tailStart = lastGt ? qsizetype(lastGt - data) + 1 : 0;
+    qsizetype tailText = tailStart; // where the tail's text starts once stripped
+    if (tailText < size && data[tailText] == '\n')
+        ++tailText;
+    if (tailText < size && data[tailText] == '\r')
+        ++tailText;
+    const bool tailToken = tailText < size;
+    m_loadText = text;
+    if (tailToken)
+        m_loadText.append('>');
+    m_loadList.reserve(size_t(std::count(data, data + size, '>')) + (tailToken ? 1 : 0));
 
-    if (!m_loadList.empty() && m_loadList.front().text.contains("version"))
-        m_loadList.pop_front();
-
+    const char* const all = m_loadText.constData();
     std::int32_t depth = -1;
     bool previousClosed = false;
-    for (XmlToken& t : m_loadList) {
-        if (t.text.contains("</")) {
+    bool first = true;
+    auto add = [&](qsizetype from, qsizetype to) { // token bytes [from, to], to being '>'
+        if (all[from] == '\n' && from < to)
+            ++from;
+        if (all[from] == '\r' && from < to)
+            ++from;
+        if (from == to)
+            return; // just ">"
+        const QByteArrayView token(all + from, to - from + 1);
+        if (first) {
+            first = false;
+            if (token.contains("version"))
+                return; // the declaration line
+        }
+        if (token.contains("</")) {
             if (previousClosed)
                 --depth;
             previousClosed = true;
@@ -125,8 +139,23 @@ void XmlDoc::parse(const QByteArray& text) {
         } else {
             ++depth;
         }
-        t.depth = depth;
+        m_loadList.push_back({std::uint32_t(from), std::uint32_t(to - from + 1), depth});
+    };
+    qsizetype from = 0;
+    while (from < tailStart) {
+        const char* gt =
+            static_cast<const char*>(std::memchr(all + from, '>', size_t(size - from)));
+        const qsizetype at = gt - all;
+        add(from, at);
+        from = at + 1;
     }
+    if (tailToken)
+        add(tailStart, size);
+    return true;
+}
+
+QByteArrayView XmlDoc::text(XmlConstPos token) const {
+    return {m_loadText.constData() + token->offset, qsizetype(token->size)};
 }
 
 XmlRange XmlDoc::documentRange() const {
@@ -137,20 +166,23 @@ XmlRange XmlDoc::documentRange() const {
 
 std::vector<XmlRange> XmlDoc::findChildren(const XmlRange& parent, const QByteArray& name) const {
     std::vector<XmlRange> found;
+    if (!(parent.begin < parent.end))
+        return found;
     const std::int32_t depth = parent.begin->depth + 1;
-    std::optional<XmlConstPos> begin;
-    std::optional<XmlConstPos> end;
-    for (auto it = parent.begin; it != parent.end && it != m_loadList.end(); ++it) {
+    const XmlConstPos none = m_loadList.end();
+    XmlConstPos begin = none; // pending start tag
+    XmlConstPos end = none;   // pending closer
+    for (auto it = parent.begin; it != parent.end; ++it) {
         if (it->depth != depth)
             continue;
-        if (hasStartTagOf(it->text, name))
+        const QByteArrayView token = text(it);
+        if (hasStartTagOf(token, name))
             begin = it;
-        if (closes(it->text, name))
+        if (closes(token, name))
             end = it;
-        if (begin && end) {
-            found.push_back({*begin, *end});
-            begin.reset();
-            end.reset();
+        if (begin != none && end != none) {
+            found.push_back({begin, end});
+            begin = end = none;
         }
     }
     return found;
@@ -158,7 +190,9 @@ std::vector<XmlRange> XmlDoc::findChildren(const XmlRange& parent, const QByteAr
 
 std::optional<QByteArray> XmlDoc::getAttribute(const XmlRange& element,
                                                const QByteArray& name) const {
-    const QByteArray& tag = element.begin->text;
+    if (element.begin == m_loadList.end())
+        return std::nullopt;
+    const QByteArrayView tag = text(element.begin);
     const auto at = tag.indexOf(name);
     if (at < 0)
         return std::nullopt;
@@ -168,19 +202,21 @@ std::optional<QByteArray> XmlDoc::getAttribute(const XmlRange& element,
     const auto close = tag.indexOf('"', open + 1);
     if (close < 0 || close == open + 1)
         return std::nullopt;
-    return tag.mid(open + 1, close - open - 1);
+    return tag.sliced(open + 1, close - open - 1).toByteArray();
 }
 
 std::optional<QByteArray> XmlDoc::getTextElement(const XmlRange& parent,
                                                  const QByteArray& name) const {
+    if (!(parent.begin < parent.end))
+        return std::nullopt;
     const std::int32_t depth = parent.begin->depth + 1;
-    for (auto it = parent.begin; it != parent.end && it != m_loadList.end(); ++it) {
-        if (it->depth != depth || !hasStartTagOf(it->text, name))
+    for (auto it = parent.begin; it != parent.end; ++it) {
+        if (it->depth != depth || !hasStartTagOf(text(it), name))
             continue;
         const auto next = std::next(it);
         if (next == m_loadList.end())
             return QByteArray();
-        return valueOf(next->text);
+        return valueOf(text(next));
     }
     return std::nullopt;
 }

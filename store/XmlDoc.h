@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <cstdint>
 #include <list>
 #include <optional>
@@ -13,18 +14,34 @@
 // a file and searched by substring name tests at a computed depth. The dialect is exactly what
 // serialize() writes: one tag per line, value elements on one line, no escaping of any kind.
 // All texts are code page 1251 bytes.
+//
+// The read side holds every token as a span of the one parsed text, so a document costs
+// about its own size plus 12 bytes per token, and every lookup is linear in its range.
 
+// A token of the write side.
 struct XmlToken {
     QByteArray text;
-    std::int32_t depth = -1; // nesting level from parse(); -1 for tokens inserted while building
+    std::int32_t depth = -1; // -1: inserted while building
 };
 
 using XmlTokenList = std::list<XmlToken>;
-// A position in a token list; stays valid while tokens are inserted elsewhere.
+// A position in the write side; stays valid while tokens are inserted elsewhere.
 using XmlPos = XmlTokenList::iterator;
-using XmlConstPos = XmlTokenList::const_iterator;
 
-// An element of the read side: its start tag token and the token that closes it.
+// A token of the read side: bytes [offset, offset + size) of the parsed text.
+struct XmlSpan {
+    std::uint32_t offset = 0;
+    std::uint32_t size = 0;
+    std::int32_t depth = -1; // nesting level computed by parse()
+};
+
+using XmlSpanList = std::vector<XmlSpan>;
+// A position in the read side; valid until the next parse().
+using XmlConstPos = XmlSpanList::const_iterator;
+
+// An element of the read side: its start tag token and the token that closes it. A range
+// whose end does not come after its begin holds no token (a closer that stands before its
+// start tag in a damaged document).
 struct XmlRange {
     XmlConstPos begin;
     XmlConstPos end;
@@ -47,7 +64,13 @@ public:
     QByteArray serialize() const;
 
     // Read side.
-    void parse(const QByteArray& text);
+
+    // The longest text parse() takes (real documents are far smaller); a longer one leaves
+    // the document empty. Readers of files refuse such a stream before reading it.
+    static constexpr qsizetype kMaxTextBytes = qsizetype(32) * 1024 * 1024;
+
+    // Replaces the read side; false (and an empty document) for a text over kMaxTextBytes.
+    bool parse(const QByteArray& text);
     XmlRange documentRange() const; // raises Err "Empty loadList"
     std::vector<XmlRange> findChildren(const XmlRange& parent, const QByteArray& name) const;
     std::optional<QByteArray> getAttribute(const XmlRange& element, const QByteArray& name) const;
@@ -56,7 +79,9 @@ public:
     std::optional<double> getRealElement(const XmlRange& parent, const QByteArray& name) const;
 
     const XmlTokenList& saveList() const { return m_saveList; }
-    const XmlTokenList& loadList() const { return m_loadList; }
+    const XmlSpanList& loadList() const { return m_loadList; }
+    // The bytes of a read-side token; valid until the next parse().
+    QByteArrayView text(XmlConstPos token) const;
     XmlPos root() const { return m_root; }
     void clearSaveList();
 
@@ -65,6 +90,7 @@ public:
 
 protected:
     XmlTokenList m_saveList;
-    XmlTokenList m_loadList;
+    QByteArray m_loadText; // the parsed text (shared with the caller's copy when possible)
+    XmlSpanList m_loadList;
     XmlPos m_root = m_saveList.end();
 };

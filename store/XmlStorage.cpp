@@ -215,7 +215,7 @@ void XmlStorage::openLocalForReading(const QString& localPath) {
         m_lastResult = kFileNotFound;
         throw Err("Failed OpenStream");
     }
-    const std::optional<QByteArray> text = readStream(xml);
+    const std::optional<QByteArray> text = readStream(xml, kMaxTextBytes);
     if (!text)
         throw Err("Failed Read Xml");
     parse(*text);
@@ -256,7 +256,7 @@ int XmlStorage::findStream(const QString& name) const {
     return found;
 }
 
-std::optional<QByteArray> XmlStorage::readStream(int index) {
+std::optional<QByteArray> XmlStorage::readStream(int index, qint64 limit) {
     auto& read = *m_read;
     if (auto cached = read.contents.find(index); cached != read.contents.end())
         return cached->second;
@@ -271,7 +271,7 @@ std::optional<QByteArray> XmlStorage::readStream(int index) {
     if (!child || trap.trapped())
         return fail();
     const gsf_off_t size = gsf_input_size(child.get());
-    if (size < 0 || size > read.readBudget)
+    if (size < 0 || size > read.readBudget || size > limit)
         return fail();
     QByteArray bytes(qsizetype(size), Qt::Uninitialized);
     for (qint64 done = 0; done < size;) {
@@ -294,7 +294,7 @@ QByteArray XmlStorage::readXmlStream(const QString& name) {
         m_lastResult = m_read ? kFileNotFound : kInvalidFunction;
         throw Err("Failed OpenWXmlStream");
     }
-    const std::optional<QByteArray> text = readStream(index);
+    const std::optional<QByteArray> text = readStream(index, kMaxTextBytes);
     if (!text)
         throw Err("Failed Read Xml");
     return *text;

@@ -68,7 +68,8 @@ public:
 
     // Opens a fragment read-only and parses its "xml" stream into the document.
     // Raises "Не могу открыть файл. Возможно он занят другим приложением." (missing, held,
-    // not a compound file, damaged), "Failed OpenStream", "Failed Read Xml".
+    // not a compound file, damaged), "Failed OpenStream", "Failed Read Xml" (also for a
+    // stream longer than kMaxTextBytes, which is refused before it is read).
     void openForReading(const QByteArray& path);
     void openLocalForReading(const QString& localPath);
 
@@ -77,7 +78,8 @@ public:
     void openForUpdate(const QByteArray& path);
     void openLocalForUpdate(const QString& localPath);
 
-    // The whole named stream, unparsed. Raises "Failed OpenWXmlStream", "Failed Read Xml".
+    // The whole named stream, unparsed. Raises "Failed OpenWXmlStream", "Failed Read Xml"
+    // (also for a stream longer than kMaxTextBytes).
     QByteArray readXmlStream(const QString& name);
 
     // Only on a created file. Raises "Failed CreateStream" (also for a name that is invalid,
@@ -122,8 +124,9 @@ private:
     // Index of the root child called name (exact match first, then ignoring case); -1 if
     // there is none or it is a storage rather than a stream. A damaged entry is found.
     int findStream(const QString& name) const;
-    // Content of root child index, cached; nullopt when it cannot be read.
-    std::optional<QByteArray> readStream(int index);
+    // Content of root child index, cached; nullopt when it cannot be read or is longer
+    // than limit (checked before anything is read).
+    std::optional<QByteArray> readStream(int index, qint64 limit = INT64_MAX);
     // Completes the stream being written and starts the next one; a result code.
     std::int32_t beginStream(const QString& name);
     bool finishWrite();

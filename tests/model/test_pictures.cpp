@@ -5,12 +5,15 @@
 #include "GifBytes.h"
 #include "ImageBytes.h"
 #include "LessFile.h"
+#include "PictureFiles.h"
 #include "PictureImage.h"
 #include "ScriptedWindowServices.h"
 #include "ViewTransform.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QFile>
+#include <QImageWriter>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -102,6 +105,10 @@ private slots:
     void lessFilesOfSameSecondShareName();
     void bmpRectFileNameKeepsLast31();
     void bmpRectFileLoadsAnimation();
+    void decodesEveryFormat_data();
+    void decodesEveryFormat();
+    void readWholeHoldsJustTheFile_data();
+    void readWholeHoldsJustTheFile();
 };
 
 void TestPictures::loadAppliesStoredScale() {
@@ -195,12 +202,16 @@ void TestPictures::truncatedAnimationKeepsFrames() {
     p->setBGif(true);
     p->loadFromStream(g, "t", {0, 0}, {0, 10});
     PictureImage* image = p->image();
-    QVERIFY(image->selectFrame(1));
     const int count = image->frameCount();
-    for (int i = 2; i < count; ++i)
-        image->selectFrame(i);
+    QVERIFY(count >= 2 && count < 4);
+    for (int i = 1; i < count; ++i) { // what is left of the cut frame counts too
+        QVERIFY2(image->selectFrame(i), qPrintable(QString::number(i)));
+        QCOMPARE(image->currentFrame(), i);
+        QVERIFY(!image->fullImage().isNull());
+    }
     QVERIFY(image->selectFrame(0));
     QVERIFY(!image->selectFrame(count)); // past the end
+    QCOMPARE(image->currentFrame(), 0);
 }
 
 void TestPictures::cloneIsIndependent() {
@@ -430,3 +441,82 @@ void TestPictures::bmpRectFileLoadsAnimation() {
 
 QTEST_MAIN(TestPictures)
 #include "test_pictures.moc"
+
+// Every format the content may hold decodes, through the plugins the program needs at run
+// time (TIFF comes from the image-formats plugins).
+void TestPictures::decodesEveryFormat_data() {
+    QTest::addColumn<QByteArray>("format");
+    QTest::addColumn<bool>("progressive");
+    QTest::addColumn<bool>("lossy");
+    QTest::newRow("JPEG baseline") << QByteArray("jpeg") << false << true;
+    QTest::newRow("JPEG progressive") << QByteArray("jpeg") << true << true;
+    QTest::newRow("PNG") << QByteArray("png") << false << false;
+    QTest::newRow("GIF") << QByteArray("gif") << false << false;
+    QTest::newRow("BMP") << QByteArray("bmp") << false << false;
+    QTest::newRow("TIFF") << QByteArray("tiff") << false << false;
+}
+
+void TestPictures::decodesEveryFormat() {
+    QFETCH(QByteArray, format);
+    QFETCH(bool, progressive);
+    QFETCH(bool, lossy);
+    const QImage source = imagebytes::quadrants(40, 30);
+    QByteArray bytes;
+    if (format == "gif") {
+        bytes = gifbytes::build(40, 30, frames(1, 0)); // Qt writes no GIF
+    } else {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, format);
+        writer.setProgressiveScanWrite(progressive);
+        writer.setQuality(95);
+        QVERIFY2(writer.write(source), qPrintable(writer.errorString()));
+    }
+    std::unique_ptr<PictureImage> image = PictureImage::decode(bytes);
+    QVERIFY2(image, "not decoded: is its image format plugin installed?");
+    QCOMPARE(image->size(), QSize(40, 30));
+    if (format == "gif")
+        return; // the GIF's own palette picture
+    const QImage decoded = image->fullImage().convertToFormat(QImage::Format_RGB32);
+    for (const QPoint at : {QPoint(10, 7), QPoint(30, 7), QPoint(10, 22), QPoint(30, 22)}) {
+        const QColor got = decoded.pixelColor(at);
+        const QColor want = source.pixelColor(at);
+        const int tolerance = lossy ? 24 : 0;
+        QVERIFY2(std::abs(got.red() - want.red()) <= tolerance &&
+                     std::abs(got.green() - want.green()) <= tolerance &&
+                     std::abs(got.blue() - want.blue()) <= tolerance,
+                 qPrintable(got.name() + " at " + QString::number(at.x())));
+    }
+}
+
+// A picture read from a file holds that file's bytes and no more: a buffer sized to the
+// file limit would stay with every copy of the picture.
+void TestPictures::readWholeHoldsJustTheFile_data() {
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<bool>("read");
+    QTest::newRow("empty") << qint64(0) << true;
+    QTest::newRow("3 bytes") << qint64(3) << true;
+    QTest::newRow("100 kB") << qint64(100000) << true;
+    QTest::newRow("over the limit") << picturefiles::kMaxFileBytes + 1 << false;
+}
+
+void TestPictures::readWholeHoldsJustTheFile() {
+    QFETCH(qint64, size);
+    QFETCH(bool, read);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("picture.bmp");
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    if (size > 1000) {
+        QVERIFY(f.resize(size)); // sparse
+    } else {
+        QCOMPARE(f.write(QByteArray(size, 'x')), size);
+    }
+    f.close();
+    const std::optional<QByteArray> bytes = picturefiles::readWhole(path);
+    QCOMPARE(bool(bytes), read);
+    if (!read)
+        return;
+    QCOMPARE(bytes->size(), size);
+    QVERIFY2(bytes->capacity() <= size + 64, qPrintable(QString::number(bytes->capacity())));
+}

@@ -169,10 +169,6 @@ private slots:
                                        << QByteArray() << false << frag << "points";
         QTest::newRow("x absent") << QByteArray("<x>10</x>\n<y>20</y>") << QByteArray("<y>20</y>")
                                   << false << frag << "points";
-        QTest::newRow("coordinate nan")
-            << QByteArray("<y>20</y>") << QByteArray("<y>nan</y>") << false << frag << "points";
-        QTest::newRow("coordinate overflowing")
-            << QByteArray("<y>20</y>") << QByteArray("<y>-1e400</y>") << false << frag << "points";
         QTest::newRow("coordinate not a number reads 0")
             << QByteArray("<y>20</y>") << QByteArray("<y>abc</y>") << false << frag << "read";
     }
@@ -201,6 +197,43 @@ private slots:
             QVERIFY(r->vecBeg.isFinite() && r->vecEnd.isFinite());
     }
 
+    // Coordinates that are not finite numbers: the record is read and the picture stands
+    // upright, at its start point or at the origin.
+    void nonFiniteVectorPlacesUpright_data() {
+        QTest::addColumn<QByteArray>("from");
+        QTest::addColumn<QByteArray>("to");
+        QTest::addColumn<PointD>("vecBeg");
+        QTest::addColumn<PointD>("vecEnd");
+        const QByteArray endY = "<y>30</y>";
+        const QByteArray begX = "<x>10</x>\n<y>20</y>";
+        QTest::newRow("end nan") << endY << QByteArray("<y>nan</y>") << PointD{10, 20}
+                                 << PointD{10, 20};
+        QTest::newRow("end overflowing")
+            << endY << QByteArray("<y>1e999</y>") << PointD{10, 20} << PointD{10, 20};
+        QTest::newRow("start inf")
+            << begX << QByteArray("<x>inf</x>\n<y>20</y>") << PointD{0, 0} << PointD{0, 0};
+        QTest::newRow("start overflowing negative")
+            << begX << QByteArray("<x>10</x>\n<y>-1e400</y>") << PointD{0, 0} << PointD{0, 0};
+    }
+    void nonFiniteVectorPlacesUpright() {
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
+        QFETCH(PointD, vecBeg);
+        QFETCH(PointD, vecEnd);
+        XmlDoc doc;
+        XmlRange range;
+        parseRecord(doc, edited(kFullRecord, from, to), range);
+        std::optional<ObjectRecord> r = ObjectRecord::readFields(doc, range, Accept::LessonTypes);
+        QVERIFY(r);
+        QVERIFY(r->readPoints(doc, range));
+        QCOMPARE(r->vecBeg, vecBeg);
+        QCOMPARE(r->vecEnd, vecEnd);
+        r->scale = 1;
+        const auto picture = r->makePicture(fixtures::pngBytes({40, 30}, Qt::red));
+        QCOMPARE(picture->corner(1) - picture->corner(0), (PointD{40, 0})); // upright
+        QCOMPARE(picture->corner(0).x, vecBeg.x);
+    }
+
     // Texts the dialect cannot carry are written in a form that reads back exactly as
     // written, and the rest of the record survives.
     void carriableTexts_data() {
@@ -214,7 +247,11 @@ private slots:
         QTest::newRow("end-tag opener") << QByteArray("a</b") << QByteArray("a\x8B/b");
         QTest::newRow("lone less-than kept") << QByteArray("a<b") << QByteArray("a<b");
         QTest::newRow("leading line feed") << QByteArray("\nab") << QByteArray(" ab");
-        QTest::newRow("leading CR LF") << QByteArray("\r\nab") << QByteArray("  ab");
+        QTest::newRow("leading CR LF") << QByteArray("\r\nab") << QByteArray(" \nab");
+        QTest::newRow("leading LF CR") << QByteArray("\n\rab") << QByteArray(" \rab");
+        QTest::newRow("two lines") << QByteArray("one\ntwo") << QByteArray("one\ntwo");
+        QTest::newRow("two lines, CR LF")
+            << QByteArray("one\r\ntwo\r\n") << QByteArray("one\r\ntwo\r\n");
         QTest::newRow("a whole tag")
             << QByteArray("<name>x</name>") << QByteArray("<name\x9Bx\x8B/name\x9B");
         QTest::newRow("undefined byte 0x98 kept") << QByteArray("a\x98") << QByteArray("a\x98");

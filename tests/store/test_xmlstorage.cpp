@@ -373,6 +373,23 @@ private slots:
         QCOMPARE(storage.readXmlStream(QStringLiteral("xml")), QByteArray());
     }
 
+    // An "xml" stream longer than a document may be is refused before it is read, by the
+    // fragment open and by the lesson's stream read alike; one byte less is read.
+    void oversizedXmlStreamIsRefused() {
+        const QString file = path(QStringLiteral("oversized-xml.frag"));
+        QVERIFY(writeFile(file, QByteArray(XmlStorage::kMaxTextBytes + 1, 'a'), {}));
+        XmlStorage storage;
+        QCOMPARE(errorOf([&] { storage.openLocalForReading(file); }),
+                 QStringLiteral("Failed Read Xml"));
+        storage.openLocalForUpdate(file);
+        QCOMPARE(errorOf([&] { storage.readXmlStream(QStringLiteral("xml")); }),
+                 QStringLiteral("Failed Read Xml"));
+        storage.close();
+        QVERIFY(writeFile(file, QByteArray(XmlStorage::kMaxTextBytes, 'a'), {}));
+        storage.openLocalForReading(file);
+        QCOMPARE(storage.loadList().size(), std::size_t(1));
+    }
+
     // Every kind of open holds the file against every other opener until close.
     void secondOpenerIsRefused_data() {
         QTest::addColumn<int>("firstMode");
