@@ -9,6 +9,7 @@
 #include "Instances.h"
 #include "LoadDlg.h"
 #include "PictureNames.h"
+#include "PreviewTarget.h"
 #include "ResourceIds.h"
 #include "SceneLoadSink.h"
 #include "StripGeometry.h"
@@ -16,6 +17,7 @@
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -321,8 +323,11 @@ void KovrelView::noteUserScroll() {
 // ---- Picking plates
 
 void KovrelView::choose(BmpRectStream& picture) {
-    std::shared_ptr<BmpRect> copy(picture.clone());
-    emit pictureChosen(std::move(copy));
+    // The preview owns the copy it is given; listeners get one of their own.
+    if (PreviewTarget* preview = Instances::preview())
+        preview->showPicture(picture.clone());
+    if (isSignalConnected(QMetaMethod::fromSignal(&KovrelView::pictureChosen)))
+        emit pictureChosen(std::shared_ptr<BmpRect>(picture.clone()));
 }
 
 BmpRectStream* KovrelView::selectedPicture() const {
