@@ -82,6 +82,8 @@ void CMainFrame::buildPanes() {
     m_inner->addWidget(m_platePlaceholder);
     m_inner->addWidget(m_previewPlaceholder);
     m_inner->addWidget(new PlaceholderPane(QStringLiteral("LessView"), QStringLiteral("Урок")));
+    for (int i = 0; i < m_inner->count(); ++i)
+        m_inner->widget(i)->installEventFilter(this);
 
     // A resized frame keeps the pane sizes in pixels: the last pane of each splitter takes
     // the whole change.
@@ -163,6 +165,7 @@ void CMainFrame::setPaneWidget(Pane which, QWidget* view) {
         return;
     const int index = which == Pane::Plate ? 0 : which == Pane::Preview ? 1 : 2;
     const QList<int> sizes = m_inner->sizes();
+    view->installEventFilter(this); // the panels follow its moves and resizes
     QWidget* old = m_inner->replaceWidget(index, view);
     if (old && old != view)
         delete old; // the placeholder target watches its panes through QPointer
@@ -252,9 +255,9 @@ void CMainFrame::switchFullScreen() {
 void CMainFrame::enterFullScreen() {
     setFullScreenMode(true);
     m_layoutSettling = false;
-    m_savedGeometry = saveGeometry();
-    if (m_savedGeometry.isEmpty())
-        m_savedGeometry = QByteArray(1, '\0'); // never empty while full screen is on
+    m_savedGeometry = saveGeometry(); // never empty while full screen is on
+    m_savedRect = geometry();
+    m_savedState = windowState() & ~Qt::WindowFullScreen;
     // Only the preview stays: the text pane, the strip and the lesson row step aside (their
     // sizes and scroll positions are kept for the return).
     for (Pane p : {Pane::Text, Pane::Plate, Pane::Lesson})
@@ -278,13 +281,19 @@ void CMainFrame::enterFullScreen() {
 
 void CMainFrame::leaveFullScreen() {
     setFullScreenMode(false);
-    const QByteArray saved = m_savedGeometry;
     m_savedGeometry.clear();
     menuBar()->show();
     for (Pane p : {Pane::Text, Pane::Plate, Pane::Lesson})
         pane(p)->show();
-    showNormal();
-    restoreGeometry(saved);
+    // The window system's own state first (maximised stays maximised), then the exact
+    // rectangle; without a window manager only the rectangle does anything.
+    setWindowState(m_savedState);
+    if (!(m_savedState & Qt::WindowMaximized))
+        setGeometry(m_savedRect);
+    QTimer::singleShot(300, this, [this] {
+        if (!isFullScreenMode() && geometry() != m_savedRect)
+            setGeometry(m_savedRect);
+    });
     if (m_commands.panels)
         m_commands.panels->setFullScreenLayout(false);
     if (PreviewTarget* p = Instances::preview())
@@ -524,6 +533,16 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
                 applyNormalLayout();
         });
         return result;
+    }
+    if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && watched != m_outer &&
+        watched->isWidgetType() && m_inner->indexOf(static_cast<QWidget*>(watched)) >= 0 &&
+        !m_placementQueued) {
+        // Once the layout has settled, after every move or resize of a pane.
+        m_placementQueued = true;
+        QTimer::singleShot(0, this, [this] {
+            m_placementQueued = false;
+            placePanels();
+        });
     }
     if (watched == windowHandle()) {
         switch (event->type()) {

@@ -66,6 +66,7 @@ public:
     void toggleText();
     // The window's geometry as it was when full-screen mode was entered; empty outside it.
     QByteArray savedGeometry() const { return m_savedGeometry; }
+    QRect savedRect() const { return m_savedRect; }
     QString contentFolder() const { return m_contentFolder; }
     // The main window's text.
     void setDocumentTitle(const QString& title) override;
@@ -147,8 +148,11 @@ private:
     bool m_startupLayout = true;
     bool m_windowWatched = false;
     QByteArray m_savedGeometry;
+    QRect m_savedRect;
+    Qt::WindowStates m_savedState;
     // After leaving full screen the window system resizes the window later: until the layout
     // settles, every resize re-applies the normal layout.
     bool m_layoutSettling = false;
+    bool m_placementQueued = false;
     QMetaObject::Connection m_screenWatch;
 };
