@@ -30,6 +30,13 @@ FramePanels::FramePanels(CMainFrame& frame, PreView& preview, KovrelView& plate,
         if (available)
             placePanels();
     });
+    // A black screen is black: the buttons over it step aside until the picture is back.
+    connect(&preview, &PreView::blankChanged, this, [this](bool blank) {
+        if (m_exit)
+            m_exit->setVisible(!blank && DisplayState::current().fullScreen);
+        if (m_animation)
+            m_animation->setVisible(!blank && m_animationWanted);
+    });
 }
 
 void FramePanels::createPanels() {

@@ -260,7 +260,7 @@ void PreView::play(ShapeList& list, const QString& emptyMessage) {
     if (!DisplayState::current().fullScreen)
         if (FrameControl* frame = Instances::frame())
             frame->switchFullScreen();
-    m_blank = false;
+    setBlank(false);
     showElement(m_position);
 }
 
@@ -305,7 +305,7 @@ void PreView::stepPicture() {
         return;
     const int n = static_cast<int>(m_sequence->size());
     m_position = preview::steppedPosition(m_position, n, m_backwards);
-    m_blank = false;
+    setBlank(false);
     showElement(m_position);
     update();
 }
@@ -317,14 +317,21 @@ void PreView::showPosition(int position) {
     if (n == 0)
         return;
     m_position = std::clamp(position, 0, n - 1);
-    m_blank = false;
+    setBlank(false);
     showElement(m_position);
     update();
 }
 
 void PreView::toggleBlank() {
-    m_blank = !m_blank;
+    setBlank(!m_blank);
+}
+
+void PreView::setBlank(bool on) {
+    if (m_blank == on)
+        return;
+    m_blank = on;
     update();
+    emit blankChanged(on);
 }
 
 bool PreView::playbackKey(int key, Qt::KeyboardModifiers modifiers) {
@@ -394,7 +401,7 @@ void PreView::switchFullScreen() {
 
 void PreView::setFullScreen(bool on) {
     m_fullScreen = on;
-    m_blank = false;
+    setBlank(false);
     if (on) {
         setCursor(Cursors::cursor(ResId::kCurPlayback));
         m_pointerIdle.start();

@@ -75,6 +75,7 @@ public:
     void showPosition(int position);
     // Black screen on and off.
     void toggleBlank();
+    void setBlank(bool on);
     void redrawHint();
 
     // MediaHost
@@ -109,6 +110,8 @@ signals:
     // The middle button went up here: every drag in progress should end.
     void dragsEndRequested();
     void resized();
+    // The screen went black (true) or shows the picture again.
+    void blankChanged(bool blank);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
