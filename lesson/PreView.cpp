@@ -274,7 +274,8 @@ void PreView::showElement(int position) {
         copy = stored->clone();
     m_played = copy.get();
     showPicture(std::move(copy));
-    prefetchNeighbours();
+    // Only once the picture is on screen: the workers must not compete with its own decode.
+    m_prefetchPending = true;
 }
 
 void PreView::prefetchNeighbours() {
@@ -503,6 +504,10 @@ void PreView::paintEvent(QPaintEvent* event) {
         gfx::drawString(screen, kTitle,
                         gfx::pixelFont(QStringLiteral("Times New Roman"), kTitlePixels),
                         kTitleColour, QPointF(0, 0));
+    if (m_prefetchPending) {
+        m_prefetchPending = false;
+        QTimer::singleShot(0, this, &PreView::prefetchNeighbours);
+    }
 }
 
 void PreView::resizeEvent(QResizeEvent* event) {
@@ -519,7 +524,7 @@ void PreView::resizeEvent(QResizeEvent* event) {
         frame->placePanels();
     emit resized();
     if (isPlaying())
-        prefetchNeighbours();
+        m_prefetchPending = true; // the new size needs new copies
 }
 
 // ---- Pointer

@@ -166,5 +166,6 @@ private:
     bool m_layerValid = false;
     int m_paintCount = 0;
     int m_layerCount = 0;
+    bool m_prefetchPending = false;
     std::unique_ptr<PlaybackPrefetch> m_prefetch;
 };
