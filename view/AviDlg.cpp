@@ -161,8 +161,10 @@ void AviDlg::open(const QString& name) {
                     return;
                 }
                 if (status == QMediaPlayer::LoadedMedia && m_player && !m_clipSize.isValid()) {
-                    const QSize size =
-                        m_player->metaData().value(QMediaMetaData::Resolution).toSize();
+                    QSize size = m_player->metaData().value(QMediaMetaData::Resolution).toSize();
+                    const QList<QMediaMetaData> tracks = m_player->videoTracks();
+                    if (!size.isValid() && !tracks.isEmpty())
+                        size = tracks.first().value(QMediaMetaData::Resolution).toSize();
                     if (size.isValid()) {
                         m_clipSize = size;
                         layoutClip();
@@ -184,12 +186,14 @@ void AviDlg::open(const QString& name) {
 void AviDlg::stop() {
     m_updateTimer.stop();
     if (m_player) {
+        // Also called from the player's own signals: it goes once they have returned.
         m_player->disconnect(this);
         m_player->stop();
-        delete m_player;
+        m_player->deleteLater();
         m_player = nullptr;
     }
-    delete m_audio;
+    if (m_audio)
+        m_audio->deleteLater();
     m_audio = nullptr;
     m_clip->hide();
 }
