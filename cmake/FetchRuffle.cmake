@@ -15,7 +15,7 @@ if(EXISTS ${DEST}/ruffle.js AND EXISTS ${DEST}/package.json)
 endif()
 if(NOT NPM)
   ruffle_note("npm not found")
-  file(TOUCH ${STAMP})
+  # No stamp: once npm is there, the next build fetches the player.
   return()
 endif()
 
@@ -26,7 +26,7 @@ execute_process(
   COMMAND ${NPM} pack --silent @ruffle-rs/ruffle@${VERSION}
   WORKING_DIRECTORY ${_work}
   RESULT_VARIABLE _rc OUTPUT_VARIABLE _out ERROR_VARIABLE _err
-  TIMEOUT 300)
+  TIMEOUT 120)
 file(GLOB _tgz ${_work}/*.tgz)
 if(NOT _rc EQUAL 0 OR NOT _tgz)
   ruffle_note("npm pack failed (${_rc}): ${_err}")

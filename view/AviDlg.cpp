@@ -105,6 +105,11 @@ AviDlg::AviDlg(QWidget* preview, MediaHost& host, const QString& contentFolder)
     m_updateTimer.setInterval(100);
     connect(&m_updateTimer, &QTimer::timeout, this, &AviDlg::updateBar);
 
+    // Some damaged files leave the player loading for ever.
+    m_loadTimer.setSingleShot(true);
+    connect(&m_loadTimer, &QTimer::timeout, this,
+            [this] { showNote(QStringLiteral("Видеоролик «%1» не открывается.").arg(m_name)); });
+
     new MediaInput(this,
                    [this](QWidget* receiver, QEvent* event) { return input(receiver, event); });
 }
@@ -155,6 +160,8 @@ void AviDlg::open(const QString& name) {
             });
     connect(m_player, &QMediaPlayer::mediaStatusChanged, this,
             [this](QMediaPlayer::MediaStatus status) {
+                if (status != QMediaPlayer::LoadingMedia && status != QMediaPlayer::NoMedia)
+                    m_loadTimer.stop();
                 if (status == QMediaPlayer::InvalidMedia) {
                     if (m_note.isEmpty())
                         showNote(QStringLiteral("Нет декодера для видеоролика «%1».").arg(m_name));
@@ -177,6 +184,7 @@ void AviDlg::open(const QString& name) {
     connect(m_player, &QMediaPlayer::durationChanged, this, [this] { updateBar(); });
 
     m_player->setSource(QUrl::fromLocalFile(file.path));
+    m_loadTimer.start(kLoadTimeoutMs);
     m_updateTimer.start();
     layoutClip();
     m_clip->show();
@@ -185,6 +193,7 @@ void AviDlg::open(const QString& name) {
 
 void AviDlg::stop() {
     m_updateTimer.stop();
+    m_loadTimer.stop();
     if (m_player) {
         // Also called from the player's own signals: it goes once they have returned.
         m_player->disconnect(this);

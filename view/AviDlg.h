@@ -56,6 +56,9 @@ public:
     // rounded (a window 512 pixels wide shows it at 50 %).
     static int zoomPercent(int windowWidth);
 
+    // How long a clip may take to open before it counts as unplayable (ms).
+    static constexpr int kLoadTimeoutMs = 10000;
+
     QString note() const { return m_note; }
     QMediaPlayer* player() const { return m_player; }
     QVideoSink* videoSink() const;
@@ -91,5 +94,6 @@ private:
     MediaNote* m_noteLabel = nullptr;
     QSize m_clipSize; // the clip's own size, once known
     QTimer m_updateTimer;
+    QTimer m_loadTimer;
     int m_volume = 0;
 };

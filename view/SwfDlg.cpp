@@ -133,8 +133,10 @@ SwfDlg::SwfDlg(QWidget* preview, MediaHost& host, const QString& contentFolder)
     setContextMenuPolicy(Qt::NoContextMenu);
     m_noteLabel = new MediaNote(this);
     m_startTimer.setSingleShot(true);
-    connect(&m_startTimer, &QTimer::timeout, this,
-            [this] { showNote(QStringLiteral("Проигрыватель Flash не запустил фильм.")); });
+    connect(&m_startTimer, &QTimer::timeout, this, [this] {
+        showNote(
+            QStringLiteral("Проигрыватель Flash (Ruffle) не запустил фильм «%1».").arg(m_name));
+    });
     new MediaInput(this,
                    [this](QWidget* receiver, QEvent* event) { return input(receiver, event); });
 }
@@ -212,7 +214,8 @@ void SwfDlg::playerMessage(const QString& message) {
     } else if (message == QLatin1String("absent")) {
         showNote(QStringLiteral("Проигрыватель Flash (Ruffle) не загрузился."));
     } else if (message.startsWith(QLatin1String("error:")) && !m_running) {
-        showNote(QStringLiteral("Проигрыватель Flash не смог открыть фильм «%1».").arg(m_name));
+        showNote(
+            QStringLiteral("Проигрыватель Flash (Ruffle) не смог открыть фильм «%1».").arg(m_name));
     }
 }
 

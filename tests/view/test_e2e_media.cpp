@@ -12,6 +12,7 @@
 #include "SwfDlg.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMediaPlayer>
 #include <QPainter>
@@ -108,6 +109,23 @@ private slots:
         QCOMPARE(m_host.steps, avi->picture()->height() > 110 ? steps + 1 : steps);
     }
 
+    // A clip that no decoder takes: the picture stays, a note says so, nothing hangs.
+    void undecodableClipGivesNote() {
+        QTemporaryDir content;
+        QFile clip(content.filePath("broken.avi"));
+        QVERIFY(clip.open(QIODevice::WriteOnly));
+        clip.write(QByteArray("RIFF\x10\0\0\0AVI LIST", 16) + QByteArray(4096, '\x5a'));
+        clip.close();
+        AviDlg avi(&m_preview, m_host, content.path() + "/");
+        avi.setGeometry(mediaWindowRect({39, 28}, {679, 508}));
+        avi.show();
+        avi.open("broken.avi");
+        QTRY_VERIFY_WITH_TIMEOUT(!avi.note().isEmpty(), AviDlg::kLoadTimeoutMs + 5000);
+        QVERIFY2(avi.note().contains("broken.avi"), qPrintable(avi.note()));
+        QVERIFY(!avi.player());
+        shot("video-undecodable");
+    }
+
     void flashPlaysAndClicksStep() {
         SwfDlg::setPlayerFolder(QStringLiteral(TM_RUFFLE_DIR));
         if (!QFileInfo::exists(QStringLiteral(TM_RUFFLE_DIR "/ruffle.js")))
@@ -150,6 +168,25 @@ private slots:
         const int toggles = m_host.fullScreenToggles;
         QTest::mouseDClick(input, Qt::MiddleButton, {}, input->rect().center());
         QTRY_COMPARE(m_host.fullScreenToggles, toggles + 1);
+    }
+
+    // A player that fails to start leaves the picture with a note, and no browser over it.
+    void brokenPlayerGivesNote() {
+        QTemporaryDir broken;
+        QFile js(broken.filePath("ruffle.js"));
+        QVERIFY(js.open(QIODevice::WriteOnly));
+        js.write("throw new Error('damaged');\n");
+        js.close();
+        SwfDlg::setPlayerFolder(broken.path());
+        SwfDlg swf(&m_preview, m_host, kContent);
+        swf.setGeometry(mediaWindowRect({39, 28}, {679, 508}));
+        swf.show();
+        swf.play("motocikl.swf");
+        QTRY_VERIFY_WITH_TIMEOUT(!swf.note().isEmpty(), SwfDlg::kStartTimeoutMs + 5000);
+        QVERIFY2(swf.note().contains("Ruffle"), qPrintable(swf.note()));
+        QVERIFY(!swf.view());
+        shot("flash-broken-player");
+        SwfDlg::setPlayerFolder({});
     }
 };
 
