@@ -7,6 +7,7 @@
 #include "PaneLayout.h"
 #include "PlaceholderPane.h"
 #include "PlaceholderTopicTarget.h"
+#include "PreviewTarget.h"
 #include "ResourceIds.h"
 #include "SourceFolder.h"
 #include "WindowServices.h"
@@ -81,6 +82,8 @@ void CMainFrame::buildPanes() {
     m_inner->addWidget(m_platePlaceholder);
     m_inner->addWidget(m_previewPlaceholder);
     m_inner->addWidget(new PlaceholderPane(QStringLiteral("LessView"), QStringLiteral("Урок")));
+    for (int i = 0; i < m_inner->count(); ++i)
+        m_inner->widget(i)->installEventFilter(this);
 
     // A resized frame keeps the pane sizes in pixels: the last pane of each splitter takes
     // the whole change.
@@ -96,15 +99,25 @@ void CMainFrame::buildPanes() {
     connect(m_html, &HtmlView::middleButtonReleased, this, &CMainFrame::endDrags);
 
     setCentralWidget(m_outer);
+    m_outer->installEventFilter(this);
+    // A dragged splitter moves the preview and the lesson row: the panels follow.
+    connect(m_outer, &QSplitter::splitterMoved, this, &CMainFrame::placePanels);
+    connect(m_inner, &QSplitter::splitterMoved, this, &CMainFrame::placePanels);
 }
 
 QMenu* CMainFrame::addPopup(const QString& title) {
     return menuBar()->addMenu(title);
 }
 
-void CMainFrame::addCommand(QMenu* menu, const QString& text, int id) {
+void CMainFrame::addCommand(QMenu* menu, const QString& text, int id, const QKeySequence& keys) {
     QAction* action = menu->addAction(text);
     action->setData(id);
+    if (!keys.isEmpty()) {
+        // Also while the menu bar is hidden (full-screen mode): the frame holds the action.
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+    }
     connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
 }
 
@@ -115,8 +128,10 @@ void CMainFrame::buildMenus() {
     addCommand(m_plateMenu, QStringLiteral("Добавить к уроку все"), ResId::kCmdAddAllToLesson);
 
     m_lessonMenu = addPopup(QStringLiteral("Урок"));
-    addCommand(m_lessonMenu, QStringLiteral("Начать урок"), ResId::kCmdStartLesson);
-    addCommand(m_lessonMenu, QStringLiteral("Продолжить урок"), ResId::kCmdContinueLesson);
+    addCommand(m_lessonMenu, QStringLiteral("Начать урок"), ResId::kCmdStartLesson,
+               QKeySequence(Qt::Key_F5));
+    addCommand(m_lessonMenu, QStringLiteral("Продолжить урок"), ResId::kCmdContinueLesson,
+               QKeySequence(Qt::SHIFT | Qt::Key_F5));
     m_lessonMenu->addSeparator();
     addCommand(m_lessonMenu, QStringLiteral("Новый"), ResId::kCmdNewLesson);
     addCommand(m_lessonMenu, QStringLiteral("Открыть"), ResId::kCmdOpenLesson);
@@ -150,6 +165,7 @@ void CMainFrame::setPaneWidget(Pane which, QWidget* view) {
         return;
     const int index = which == Pane::Plate ? 0 : which == Pane::Preview ? 1 : 2;
     const QList<int> sizes = m_inner->sizes();
+    view->installEventFilter(this); // the panels follow its moves and resizes
     QWidget* old = m_inner->replaceWidget(index, view);
     if (old && old != view)
         delete old; // the placeholder target watches its panes through QPointer
@@ -230,8 +246,87 @@ void CMainFrame::updateCommandStates() {
 }
 
 void CMainFrame::switchFullScreen() {
-    if (m_commands.show)
-        m_commands.show->switchFullScreen();
+    if (m_savedGeometry.isEmpty())
+        enterFullScreen();
+    else
+        leaveFullScreen();
+}
+
+void CMainFrame::enterFullScreen() {
+    setFullScreenMode(true);
+    m_layoutSettling = false;
+    m_savedGeometry = saveGeometry(); // never empty while full screen is on
+    m_savedRect = geometry();
+    m_savedState = windowState() & ~Qt::WindowFullScreen;
+    // Only the preview stays: the text pane, the strip and the lesson row step aside (their
+    // sizes and scroll positions are kept for the return).
+    for (Pane p : {Pane::Text, Pane::Plate, Pane::Lesson})
+        pane(p)->hide();
+    menuBar()->hide();
+    QWidget* preview = pane(Pane::Preview);
+    setActiveView(preview);
+    preview->setFocus(Qt::OtherFocusReason);
+    showFullScreen();
+    // Without a window manager nobody sizes the window to the screen.
+    QTimer::singleShot(300, this, [this] {
+        if (isFullScreenMode() && screen() && geometry() != screen()->geometry())
+            setGeometry(screen()->geometry());
+    });
+    if (m_commands.panels)
+        m_commands.panels->setFullScreenLayout(true);
+    if (PreviewTarget* p = Instances::preview())
+        p->setFullScreen(true);
+    delete m_palette;
+}
+
+void CMainFrame::leaveFullScreen() {
+    setFullScreenMode(false);
+    m_savedGeometry.clear();
+    menuBar()->show();
+    for (Pane p : {Pane::Text, Pane::Plate, Pane::Lesson})
+        pane(p)->show();
+    // The window system's own state first (maximised stays maximised), then the exact
+    // rectangle; without a window manager only the rectangle does anything.
+    setWindowState(m_savedState);
+    if (!(m_savedState & Qt::WindowMaximized))
+        setGeometry(m_savedRect);
+    QTimer::singleShot(300, this, [this] {
+        if (!isFullScreenMode() && geometry() != m_savedRect)
+            setGeometry(m_savedRect);
+    });
+    if (m_commands.panels)
+        m_commands.panels->setFullScreenLayout(false);
+    if (PreviewTarget* p = Instances::preview())
+        p->setFullScreen(false);
+    applyNormalLayout();
+    m_layoutSettling = true;
+    QTimer::singleShot(1000, this, [this] { m_layoutSettling = false; });
+}
+
+void CMainFrame::applyNormalLayout() {
+    applyPaneProportions();
+    if (isTextHidden())
+        m_outer->setSizes({0, m_clientSize.width()});
+    if (m_commands.panels) {
+        m_commands.panels->setTextHidden(isTextHidden());
+        m_commands.panels->restoreScrollPositions();
+    }
+    placePanels();
+}
+
+void CMainFrame::toggleText() {
+    storeClientSize();
+    if (isTextHidden()) {
+        const PaneProportions p = paneProportionsFor(m_clientSize);
+        m_outer->setSizes(outerSplitterSizes(p, m_clientSize, m_outer->handleWidth()));
+        setTextHidden(false);
+    } else {
+        m_outer->setSizes({0, m_clientSize.width()});
+        setTextHidden(true);
+    }
+    if (m_commands.panels)
+        m_commands.panels->setTextHidden(isTextHidden());
+    // The preview re-fits itself when its pane changes size.
 }
 
 void CMainFrame::setDocumentTitle(const QString& title) {
@@ -382,6 +477,7 @@ void CMainFrame::resizeEvent(QResizeEvent* event) {
     storeClientSize();
     if (m_startupLayout)
         applyPaneProportions();
+    placePanels();
 }
 
 void CMainFrame::moveEvent(QMoveEvent* event) {
@@ -396,8 +492,25 @@ void CMainFrame::showEvent(QShowEvent* event) {
         window->installEventFilter(this);
         m_windowWatched = true;
     }
-    if (screen())
-        setMaximumSize(frameSizeLimit(screen()->size()));
+    if (QWindow* window = windowHandle(); window && !m_screenWatch) {
+        // The limit follows the screen the window is on now: a projector plugged in later or
+        // a changed resolution must not leave the window unable to fill its screen.
+        m_screenWatch = connect(window, &QWindow::screenChanged, this, [this](QScreen* s) {
+            updateSizeLimit();
+            if (s)
+                connect(s, &QScreen::geometryChanged, this, &CMainFrame::updateSizeLimit,
+                        Qt::UniqueConnection);
+        });
+        if (QScreen* s = window->screen())
+            connect(s, &QScreen::geometryChanged, this, &CMainFrame::updateSizeLimit,
+                    Qt::UniqueConnection);
+    }
+    updateSizeLimit();
+}
+
+void CMainFrame::updateSizeLimit() {
+    if (const QScreen* s = screen())
+        setMaximumSize(frameSizeLimit(s->size()));
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
@@ -412,12 +525,32 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_outer && event->type() == QEvent::Resize && m_layoutSettling) {
+        // After the base class's handling the splitter has its new size.
+        const bool result = QMainWindow::eventFilter(watched, event);
+        QTimer::singleShot(0, this, [this] {
+            if (m_layoutSettling && !isFullScreenMode())
+                applyNormalLayout();
+        });
+        return result;
+    }
+    if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && watched != m_outer &&
+        watched->isWidgetType() && m_inner->indexOf(static_cast<QWidget*>(watched)) >= 0 &&
+        !m_placementQueued) {
+        // Once the layout has settled, after every move or resize of a pane.
+        m_placementQueued = true;
+        QTimer::singleShot(0, this, [this] {
+            m_placementQueued = false;
+            placePanels();
+        });
+    }
     if (watched == windowHandle()) {
         switch (event->type()) {
         case QEvent::KeyPress:
         case QEvent::KeyRelease:
-            onWindowKey(event);
             m_startupLayout = false;
+            if (onWindowKey(event))
+                return true;
             break;
         case QEvent::MouseButtonPress:
             m_startupLayout = false;
@@ -433,19 +566,32 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-void CMainFrame::onWindowKey(QEvent* event) {
+bool CMainFrame::onWindowKey(QEvent* event) {
     const auto* key = static_cast<QKeyEvent*>(event);
     if (event->type() == QEvent::KeyRelease) {
         // A held key repeats as press/release pairs here; only a real release counts.
         if (!key->isAutoRepeat())
             m_keys.keyUp();
-        return;
+        return false;
     }
+    // Enter and Esc on a floating panel or media window belong to it: they hand the focus
+    // back to the active view and never toggle full screen.
+    const bool enterOrEsc =
+        key->key() == Qt::Key_Escape || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    if (enterOrEsc && ActiveViewFocus::isInsideFloating(QApplication::focusWidget()))
+        return false;
+    if (isFullScreenMode() && m_commands.show &&
+        m_commands.show->playbackKey(key->key(), key->modifiers()))
+        return true;
     switch (m_keys.keyDown(key->key())) {
     case ControlKeyRule::Effect::None:
         break;
     case ControlKeyRule::Effect::ToggleFullScreen:
-        switchFullScreen();
+        // The preview's toggle: the layout, a new fit and fresh media windows.
+        if (m_commands.show)
+            m_commands.show->switchFullScreen();
+        else
+            switchFullScreen();
         break;
     case ControlKeyRule::Effect::SaveLesson:
         if (m_commands.lesson)
@@ -461,4 +607,5 @@ void CMainFrame::onWindowKey(QEvent* event) {
             m_commands.lesson->newLesson();
         break;
     }
+    return false;
 }

@@ -4,6 +4,7 @@
 #include "FrameCommands.h"
 #include "FrameControl.h"
 
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QPointer>
 #include <memory>
@@ -56,7 +57,17 @@ public:
     void applyPaneProportions() override;
     // Places the floating panels and the editing palette beside the panes.
     void placePanels() override;
+    // Enters or leaves full-screen mode: the preview alone on the whole screen (the window
+    // system's full-screen state, no menu bar), the other panes out of the way, the panels
+    // swapped, the palette closed; leaving restores the window's former geometry and state,
+    // the pane proportions, the text pane's state and the views' scroll positions.
     void switchFullScreen() override;
+    // The panels' text button: the topic text pane collapsed or at its proportional width.
+    void toggleText();
+    // The window's geometry as it was when full-screen mode was entered; empty outside it.
+    QByteArray savedGeometry() const { return m_savedGeometry; }
+    QRect savedRect() const { return m_savedRect; }
+    QString contentFolder() const { return m_contentFolder; }
     // The main window's text.
     void setDocumentTitle(const QString& title) override;
 
@@ -103,9 +114,14 @@ private:
     void buildMenus();
     QMenu* addPopup(const QString& title);
     void updateCommandStates();
-    void addCommand(QMenu* menu, const QString& text, int id);
+    void addCommand(QMenu* menu, const QString& text, int id, const QKeySequence& keys = {});
     void storeClientSize();
-    void onWindowKey(QEvent* event);
+    // true: the key was taken (playback keys in full-screen mode).
+    bool onWindowKey(QEvent* event);
+    void enterFullScreen();
+    void leaveFullScreen();
+    void applyNormalLayout();
+    void updateSizeLimit();
     void onFocusChanged(QWidget* now);
 
     QString m_contentFolder;
@@ -131,4 +147,12 @@ private:
     // re-proportions the panes; afterwards resizing keeps their pixel sizes.
     bool m_startupLayout = true;
     bool m_windowWatched = false;
+    QByteArray m_savedGeometry;
+    QRect m_savedRect;
+    Qt::WindowStates m_savedState;
+    // After leaving full screen the window system resizes the window later: until the layout
+    // settles, every resize re-applies the normal layout.
+    bool m_layoutSettling = false;
+    bool m_placementQueued = false;
+    QMetaObject::Connection m_screenWatch;
 };

@@ -9,4 +9,11 @@ public:
     virtual void createPanels() = 0;
     virtual void placePanels() = 0;
     virtual void endDrags() = 0;
+    // The frame changed its layout: full screen shows only the exit button (and the
+    // animation button), the normal layout the others.
+    virtual void setFullScreenLayout(bool fullScreen) { (void)fullScreen; }
+    // The text button's label follows the text pane.
+    virtual void setTextHidden(bool hidden) { (void)hidden; }
+    // The views scroll back to where the user left them (after full-screen mode).
+    virtual void restoreScrollPositions() {}
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <Qt>
+
 // The frame's showing commands (topic show, lesson playback, full screen), carried out by the
 // preview. Until one is set the frame disables these menu items.
 class ShowCommands {
@@ -10,4 +12,11 @@ public:
     virtual void startLesson() = 0;
     virtual void continueLesson() = 0;
     virtual void switchFullScreen() = 0;
+    // A key pressed in full-screen mode, before any view sees it (a presentation remote's
+    // keys): true when playback took it.
+    virtual bool playbackKey(int key, Qt::KeyboardModifiers modifiers) {
+        (void)key;
+        (void)modifiers;
+        return false;
+    }
 };

@@ -361,6 +361,12 @@ void PictureImage::draw(QPainter& g, QPointF ul, QPointF ur, QPointF ll) {
     g.restore();
 }
 
+void PictureImage::prepareScreenCopy(QSize target) {
+    if (target.isEmpty() || qint64(target.width()) * target.height() > kMaxScreenCopyPixels)
+        return; // drawn straight from the source decode at that size
+    screenCopy(target);
+}
+
 qint64 PictureImage::decodedBytes() const {
     return m_still.sizeInBytes() + m_framesBytes + m_screenBytes;
 }

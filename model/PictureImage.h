@@ -65,6 +65,11 @@ public:
     // painter's clip and device is drawn; nothing at all when the parallelogram is outside.
     void draw(QPainter& g, QPointF ul, QPointF ur, QPointF ll);
 
+    // Makes the current frame's copy for drawing at target device pixels now, so that the
+    // next draw at that size is a plain copy of pixels. Safe on a worker thread for a holder
+    // that no other thread uses meanwhile (a copy() made for it).
+    void prepareScreenCopy(QSize target);
+
     // Bytes of decoded pixels held now (source decodes, frames and screen copies).
     qint64 decodedBytes() const;
 

@@ -11,6 +11,7 @@
 #include "LoadDlg.h"
 #include "PictureImage.h"
 #include "PictureNames.h"
+#include "PreviewTarget.h"
 #include "ResourceIds.h"
 #include "StripGeometry.h"
 #include "WindowServices.h"
@@ -18,6 +19,7 @@
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -340,8 +342,11 @@ void KovrelView::noteUserScroll() {
 // ---- Picking plates
 
 void KovrelView::choose(BmpRectStream& picture) {
-    std::shared_ptr<BmpRect> copy(picture.clone());
-    emit pictureChosen(std::move(copy));
+    // The preview owns the copy it is given; listeners get one of their own.
+    if (PreviewTarget* preview = Instances::preview())
+        preview->showPicture(picture.clone());
+    if (isSignalConnected(QMetaMethod::fromSignal(&KovrelView::pictureChosen)))
+        emit pictureChosen(std::shared_ptr<BmpRect>(picture.clone()));
 }
 
 BmpRectStream* KovrelView::selectedPicture() const {

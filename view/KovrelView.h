@@ -21,7 +21,8 @@ class LoadDlg;
 
 // The plate strip: every plate of the open topic side by side, zoomed so that the first one
 // fills the pane's height, scrolled horizontally. A click on a plate marks it and hands an
-// independent copy to whoever listens to pictureChosen (the preview).
+// independent copy to the preview (Instances::preview()), and another to whoever listens to
+// pictureChosen.
 //
 // Coordinates: the strip is drawn in unscrolled strip pixels (its origin at the left end of
 // the strip); the viewport shows the part starting at scrollPosition(). The transform maps
