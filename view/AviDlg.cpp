@@ -40,6 +40,14 @@ ClipPicture::ClipPicture(QWidget* parent) : QWidget(parent), m_sink(new QVideoSi
     connect(m_sink, &QVideoSink::videoFrameChanged, this, &ClipPicture::take);
 }
 
+ClipPicture::~ClipPicture() {
+    // The sink detaches from its player while it is destroyed and hands over a last empty
+    // frame then; by the time the base class deletes its children this object is only a
+    // QWidget, so the sink goes first.
+    disconnect(m_sink, nullptr, this, nullptr);
+    delete m_sink;
+}
+
 void ClipPicture::take(const QVideoFrame& frame) {
     if (!frame.isValid())
         return;

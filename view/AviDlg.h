@@ -22,6 +22,7 @@ class ClipPicture : public QWidget {
     Q_OBJECT
 public:
     explicit ClipPicture(QWidget* parent);
+    ~ClipPicture() override;
     QVideoSink* sink() const { return m_sink; }
     QSize frameSize() const { return m_frame.size(); }
     int framesShown() const { return m_frames; }
