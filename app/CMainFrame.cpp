@@ -7,8 +7,13 @@
 #include "PaneLayout.h"
 #include "PlaceholderPane.h"
 #include "PlaceholderTopicTarget.h"
+#include "PlaybackScreen.h"
+#include "PlaybackWindow.h"
+#include "PresenterView.h"
+#include "PreView.h"
 #include "PreviewTarget.h"
 #include "ResourceIds.h"
+#include "ScreenSaverInhibitor.h"
 #include "SourceFolder.h"
 #include "WindowServices.h"
 
@@ -17,7 +22,9 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QActionGroup>
 #include <QScreen>
+#include <QSettings>
 #include <QSplitter>
 #include <QTimer>
 #include <QWindow>
@@ -28,10 +35,17 @@ bool isInside(const QWidget* pane, const QWidget* w) {
     return pane && w && (pane == w || pane->isAncestorOf(w));
 }
 
+// The program's profile, as the application keeps it.
+QSettings profile() {
+    return QSettings(QStringLiteral("Local AppWizard-Generated Applications"),
+                     QStringLiteral("TrevalonMedia"));
+}
+
 } // namespace
 
 CMainFrame::CMainFrame(const QString& contentFolder, QWidget* parent)
-    : QMainWindow(parent), m_contentFolder(contentFolder) {
+    : QMainWindow(parent), m_contentFolder(contentFolder),
+      m_screenSaver(std::make_unique<ScreenSaverInhibitor>()) {
     Instances::registerFrame(this);
     DisplayState& display = DisplayState::current();
     display.interactionMode = DisplayState::kModeNormal;
@@ -50,12 +64,32 @@ CMainFrame::CMainFrame(const QString& contentFolder, QWidget* parent)
         if (QWidget* view = activeView())
             view->setFocus(Qt::OtherFocusReason);
     });
+    // A projector plugged in or unplugged during the show moves it; the windows have their
+    // new screens once the system's own handling is done.
+    auto screensChanged = [this] {
+        if (m_screensQueued)
+            return;
+        m_screensQueued = true;
+        QTimer::singleShot(0, this, [this] {
+            m_screensQueued = false;
+            reconsiderScreens();
+        });
+    };
+    connect(qApp, &QGuiApplication::screenAdded, this, screensChanged);
+    connect(qApp, &QGuiApplication::screenRemoved, this, screensChanged);
 }
 
 CMainFrame::~CMainFrame() {
     // The panes lose their focus while the base class destroys them; this frame is gone by then.
     disconnect(m_focusWatch);
     ActiveViewFocus::setHandler({});
+    // The preview goes back into its pane, so it ends with the other views.
+    if (m_playbackWindow) {
+        if (QWidget* preview = m_playbackWindow->takeContent())
+            delete m_inner->replaceWidget(1, preview);
+        delete m_playbackWindow;
+    }
+    delete m_presenter;
     delete m_palette;
     // The topic pane may still hold the placeholder target; it goes with the panes.
     if (m_html)
@@ -132,6 +166,9 @@ void CMainFrame::buildMenus() {
                QKeySequence(Qt::Key_F5));
     addCommand(m_lessonMenu, QStringLiteral("Продолжить урок"), ResId::kCmdContinueLesson,
                QKeySequence(Qt::SHIFT | Qt::Key_F5));
+    m_screenMenu = m_lessonMenu->addMenu(QStringLiteral("Экран показа"));
+    connect(m_screenMenu, &QMenu::aboutToShow, this, &CMainFrame::fillScreenMenu);
+    fillScreenMenu();
     m_lessonMenu->addSeparator();
     addCommand(m_lessonMenu, QStringLiteral("Новый"), ResId::kCmdNewLesson);
     addCommand(m_lessonMenu, QStringLiteral("Открыть"), ResId::kCmdOpenLesson);
@@ -239,6 +276,8 @@ void CMainFrame::updateCommandStates() {
                 action->setEnabled(m_commands.lesson != nullptr);
                 break;
             default:
+                if (action == m_screenMenu->menuAction())
+                    action->setEnabled(m_commands.show != nullptr);
                 break;
             }
         }
@@ -246,10 +285,176 @@ void CMainFrame::updateCommandStates() {
 }
 
 void CMainFrame::switchFullScreen() {
-    if (m_savedGeometry.isEmpty())
-        enterFullScreen();
-    else
+    if (m_playbackWindow) {
+        leaveOtherScreen();
+    } else if (frameFullScreen()) {
         leaveFullScreen();
+    } else {
+        m_showClock.start();
+        QScreen* target = playbackScreen();
+        if (target && target != screen())
+            enterOtherScreen(target);
+        else
+            enterFullScreen();
+    }
+    m_screenSaver->setInhibited(isFullScreenMode());
+}
+
+QScreen* CMainFrame::playbackScreen() const {
+    QSettings settings = profile();
+    return playback::chooseScreen(screen(), playback::loadChoice(settings));
+}
+
+bool CMainFrame::isOnOtherScreen() const {
+    return !m_playbackWindow.isNull();
+}
+
+QWidget* CMainFrame::playbackWindow() const {
+    return m_playbackWindow;
+}
+
+PresenterView* CMainFrame::presenterView() const {
+    return m_presenter;
+}
+
+bool CMainFrame::isShowWindow(QObject* watched) const {
+    return watched && ((m_playbackWindow && watched == m_playbackWindow->windowHandle()) ||
+                       (m_presenter && watched == m_presenter->windowHandle()));
+}
+
+void CMainFrame::enterOtherScreen(QScreen* target) {
+    setFullScreenMode(true);
+    // The preview leaves its pane for the projector's window; a stand-in keeps its place (and
+    // the pane sizes), so the panes and the panels stay as they are.
+    QWidget* preview = pane(Pane::Preview);
+    m_innerSizes = m_inner->sizes();
+    m_previewStandIn = new PlaceholderPane(QStringLiteral("PlaybackStandIn"),
+                                           QStringLiteral("Предварительный просмотр"));
+    m_previewStandIn->setNote(QStringLiteral("Показ идёт на другом экране. Esc — вернуться."));
+    m_previewStandIn->installEventFilter(this);
+    m_inner->replaceWidget(1, m_previewStandIn);
+    m_inner->setSizes(m_innerSizes);
+
+    m_playbackWindow = new PlaybackWindow(preview);
+    m_playbackWindow->setWindowTitle(windowTitle());
+    connect(m_playbackWindow, &PlaybackWindow::closeRequested, this, [this] {
+        if (m_playbackWindow)
+            QTimer::singleShot(0, this, [this] {
+                if (m_playbackWindow)
+                    runShowToggle();
+            });
+    });
+    showFullScreenOn(m_playbackWindow, target);
+    m_playbackWindow->windowHandle()->installEventFilter(this);
+
+    if (auto* view = qobject_cast<PreView*>(preview)) {
+        m_presenter = new PresenterView(*view, m_showClock);
+        connect(m_presenter, &PresenterView::closeRequested, m_playbackWindow,
+                &PlaybackWindow::closeRequested);
+        showFullScreenOn(m_presenter, screen());
+        m_presenter->windowHandle()->installEventFilter(this);
+        // The teacher's keyboard drives the show from here.
+        m_presenter->activateWindow();
+        m_presenter->setFocus(Qt::OtherFocusReason);
+    }
+    setActiveView(preview);
+    if (m_commands.panels)
+        m_commands.panels->setFullScreenLayout(true);
+    if (PreviewTarget* p = Instances::preview())
+        p->setFullScreen(true);
+    delete m_palette;
+}
+
+void CMainFrame::leaveOtherScreen() {
+    setFullScreenMode(false);
+    QWidget* preview = m_playbackWindow ? m_playbackWindow->takeContent() : nullptr;
+    if (preview) {
+        QWidget* standIn = m_inner->replaceWidget(1, preview);
+        m_inner->setSizes(m_innerSizes);
+        preview->show();
+        if (standIn)
+            standIn->deleteLater();
+    }
+    // A key or close in these windows may be what ended the show.
+    for (QWidget* window : {static_cast<QWidget*>(m_playbackWindow.data()),
+                            static_cast<QWidget*>(m_presenter.data())}) {
+        if (window) {
+            window->hide();
+            window->deleteLater();
+        }
+    }
+    m_playbackWindow = nullptr;
+    m_presenter = nullptr;
+    if (m_commands.panels)
+        m_commands.panels->setFullScreenLayout(false);
+    if (PreviewTarget* p = Instances::preview())
+        p->setFullScreen(false);
+    activateWindow();
+    if (preview) {
+        setActiveView(preview);
+        preview->setFocus(Qt::OtherFocusReason);
+    }
+    placePanels();
+}
+
+void CMainFrame::reconsiderScreens() {
+    if (!isFullScreenMode())
+        return;
+    QScreen* target = playbackScreen();
+    const bool other = target && target != screen();
+    if (m_playbackWindow && other) {
+        if (m_playbackWindow->screen() != target)
+            showFullScreenOn(m_playbackWindow, target);
+        if (m_presenter && m_presenter->screen() != screen())
+            showFullScreenOn(m_presenter, screen());
+    } else if (m_playbackWindow) {
+        // The projector is gone: the show goes on full screen here.
+        leaveOtherScreen();
+        enterFullScreen();
+    } else if (other) {
+        leaveFullScreen();
+        enterOtherScreen(target);
+    }
+    m_screenSaver->setInhibited(isFullScreenMode());
+}
+
+void CMainFrame::runShowToggle() {
+    // The preview's toggle: the layout, a new fit and fresh media windows.
+    if (m_commands.show)
+        m_commands.show->switchFullScreen();
+    else
+        switchFullScreen();
+}
+
+void CMainFrame::fillScreenMenu() {
+    m_screenMenu->clear();
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    const QList<playback::ScreenEntry> entries = playback::entries(screens);
+    QSettings settings = profile();
+    const playback::ScreenChoice choice = playback::loadChoice(settings);
+    auto* group = new QActionGroup(m_screenMenu);
+    auto add = [&](const QString& text, int index, bool checked) {
+        QAction* action = m_screenMenu->addAction(text);
+        action->setCheckable(true);
+        action->setChecked(checked);
+        group->addAction(action);
+        connect(action, &QAction::triggered, this, [this, index] { chooseScreen(index); });
+    };
+    add(QStringLiteral("Автоматически"), -1, !choice.isSet());
+    m_screenMenu->addSeparator();
+    for (int i = 0; i < entries.size(); ++i) {
+        QString text = playback::screenLabel(entries, i);
+        if (screens[i] == screen())
+            text += QStringLiteral(" (окно программы)");
+        add(text, i, choice.isSet() && playback::choiceFor(entries, i) == choice);
+    }
+}
+
+void CMainFrame::chooseScreen(int index) {
+    QSettings settings = profile();
+    playback::saveChoice(settings,
+                         playback::choiceFor(playback::entries(QGuiApplication::screens()), index));
+    reconsiderScreens();
 }
 
 void CMainFrame::enterFullScreen() {
@@ -269,7 +474,7 @@ void CMainFrame::enterFullScreen() {
     showFullScreen();
     // Without a window manager nobody sizes the window to the screen.
     QTimer::singleShot(300, this, [this] {
-        if (isFullScreenMode() && screen() && geometry() != screen()->geometry())
+        if (frameFullScreen() && screen() && geometry() != screen()->geometry())
             setGeometry(screen()->geometry());
     });
     if (m_commands.panels)
@@ -291,7 +496,7 @@ void CMainFrame::leaveFullScreen() {
     if (!(m_savedState & Qt::WindowMaximized))
         setGeometry(m_savedRect);
     QTimer::singleShot(300, this, [this] {
-        if (!isFullScreenMode() && geometry() != m_savedRect)
+        if (!frameFullScreen() && geometry() != m_savedRect)
             setGeometry(m_savedRect);
     });
     if (m_commands.panels)
@@ -529,7 +734,7 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
         // After the base class's handling the splitter has its new size.
         const bool result = QMainWindow::eventFilter(watched, event);
         QTimer::singleShot(0, this, [this] {
-            if (m_layoutSettling && !isFullScreenMode())
+            if (m_layoutSettling && !frameFullScreen())
                 applyNormalLayout();
         });
         return result;
@@ -543,6 +748,12 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
             m_placementQueued = false;
             placePanels();
         });
+    }
+    if (isShowWindow(watched) &&
+        (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
+        // The show's windows have no keys of their own: the frame's rules apply.
+        onWindowKey(event);
+        return true;
     }
     if (watched == windowHandle()) {
         switch (event->type()) {
@@ -587,11 +798,7 @@ bool CMainFrame::onWindowKey(QEvent* event) {
     case ControlKeyRule::Effect::None:
         break;
     case ControlKeyRule::Effect::ToggleFullScreen:
-        // The preview's toggle: the layout, a new fit and fresh media windows.
-        if (m_commands.show)
-            m_commands.show->switchFullScreen();
-        else
-            switchFullScreen();
+        runShowToggle();
         break;
     case ControlKeyRule::Effect::SaveLesson:
         if (m_commands.lesson)

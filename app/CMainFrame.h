@@ -4,6 +4,7 @@
 #include "FrameCommands.h"
 #include "FrameControl.h"
 
+#include <QElapsedTimer>
 #include <QKeySequence>
 #include <QMainWindow>
 #include <QPointer>
@@ -11,6 +12,10 @@
 
 class HtmlView;
 class PlaceholderPane;
+class PlaybackWindow;
+class PresenterView;
+class QScreen;
+class ScreenSaverInhibitor;
 class PlaceholderTopicTarget;
 class QMenu;
 class QSplitter;
@@ -61,7 +66,20 @@ public:
     // system's full-screen state, no menu bar), the other panes out of the way, the panels
     // swapped, the palette closed; leaving restores the window's former geometry and state,
     // the pane proportions, the text pane's state and the views' scroll positions.
+    // With two or more screens the preview goes to the playback screen instead (see
+    // playbackScreen()) and this window stays as it is, the presenter view over it.
     void switchFullScreen() override;
+    // The screen full-screen showing goes to while this window is where it is now.
+    QScreen* playbackScreen() const;
+    // The preview shows on another screen than this window's.
+    bool isOnOtherScreen() const;
+    QWidget* playbackWindow() const;
+    PresenterView* presenterView() const;
+    ScreenSaverInhibitor& screenSaver() const { return *m_screenSaver; }
+    // The teacher's choice under "Экран показа" (kept in the settings), and the screen's
+    // menu rebuilt from the screens there are now.
+    QMenu* screenMenu() const { return m_screenMenu; }
+    void chooseScreen(int index); // -1: the rule
     // The panels' text button: the topic text pane collapsed or at its proportional width.
     void toggleText();
     // The window's geometry as it was when full-screen mode was entered; empty outside it.
@@ -120,6 +138,14 @@ private:
     bool onWindowKey(QEvent* event);
     void enterFullScreen();
     void leaveFullScreen();
+    void enterOtherScreen(QScreen* target);
+    void leaveOtherScreen();
+    // Screens came or went, or the choice changed: the show moves where it belongs now.
+    void reconsiderScreens();
+    void fillScreenMenu();
+    void runShowToggle();
+    bool isShowWindow(QObject* watched) const;
+    bool frameFullScreen() const { return !m_savedGeometry.isEmpty(); }
     void applyNormalLayout();
     void updateSizeLimit();
     void onFocusChanged(QWidget* now);
@@ -155,4 +181,14 @@ private:
     bool m_layoutSettling = false;
     bool m_placementQueued = false;
     QMetaObject::Connection m_screenWatch;
+
+    // Playback on another screen: the preview lent to its window, a stand-in in its pane.
+    QPointer<PlaybackWindow> m_playbackWindow;
+    QPointer<PresenterView> m_presenter;
+    QPointer<PlaceholderPane> m_previewStandIn;
+    QList<int> m_innerSizes;
+    QElapsedTimer m_showClock;
+    QMenu* m_screenMenu = nullptr;
+    bool m_screensQueued = false;
+    std::unique_ptr<ScreenSaverInhibitor> m_screenSaver;
 };

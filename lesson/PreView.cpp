@@ -110,6 +110,7 @@ void PreView::showPicture(std::unique_ptr<BmpRect> picture) {
         m_lastFit = Fit::None;
         emit animationAvailable(false);
         invalidateLayer();
+        emit pictureShown();
         return;
     }
     m_scene.clear(); // the previous copy goes
@@ -136,6 +137,7 @@ void PreView::showPicture(std::unique_ptr<BmpRect> picture) {
         m_gifTimer.start(shown->frameDelay());
     }
     invalidateLayer();
+    emit pictureShown();
 }
 
 void PreView::fitPicture() {

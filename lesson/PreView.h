@@ -112,6 +112,8 @@ signals:
     void resized();
     // The screen went black (true) or shows the picture again.
     void blankChanged(bool blank);
+    // Another picture (or none) is shown.
+    void pictureShown();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
