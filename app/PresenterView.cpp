@@ -24,8 +24,8 @@ const QColor kPanel(40, 44, 60);
 const QColor kText(240, 240, 240);
 const QColor kDim(170, 176, 196);
 const QColor kAccent(255, 204, 0);
-const QString kKeys =
-    QStringLiteral("→ Пробел — дальше    ← — назад    B — затемнить    Esc — выход");
+const QString kKeys = QStringLiteral("→ или Пробел — дальше,  ← — назад\n"
+                                     "B — затемнить,  Esc — выход");
 
 QFont pixelFont(int pixels, bool bold = false) {
     QFont f(QStringLiteral("DejaVu Sans"));
@@ -113,7 +113,10 @@ QRect PresenterView::currentBox() const {
 QRect PresenterView::nextBox() const {
     const QRect right = rightColumn();
     const int u = unit();
-    return QRect(right.left(), right.top() + u * 2, right.width(), right.width() * 3 / 4);
+    // Under the label; above its caption, the place, the time and the keys (19 units).
+    const int room = right.height() - u * 2 - u * 19;
+    return QRect(right.left(), right.top() + u * 2, right.width(),
+                 std::max(u, std::min(right.width() * 3 / 4, room)));
 }
 
 const BmpRect* PresenterView::nextElement() const {
@@ -236,24 +239,25 @@ void PresenterView::paintEvent(QPaintEvent*) {
     g.drawText(QRect(next.left(), next.bottom() + u / 2, next.width(), u * 3),
                Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, nextCaptionText());
 
-    int y = next.bottom() + u * 4;
-    g.setPen(kAccent);
-    g.setFont(pixelFont(u * 4, true));
-    g.drawText(QRect(right.left(), y, right.width(), u * 5), Qt::AlignLeft | Qt::AlignVCenter,
-               positionText());
-    y += u * 6;
+    // From the bottom up: the keys, the time, the place.
+    int y = right.bottom() - u * 3;
+    g.setPen(kDim);
+    g.setFont(pixelFont(u));
+    g.drawText(QRect(right.left(), y, right.width(), u * 3), Qt::AlignLeft | Qt::AlignBottom,
+               kKeys);
+    y -= u * 5;
+    g.setPen(kText);
+    g.setFont(pixelFont(u * 3, true));
+    g.drawText(QRect(right.left(), y, right.width(), u * 4), Qt::AlignLeft | Qt::AlignVCenter,
+               elapsedText());
+    y -= u * 2;
     g.setPen(kDim);
     g.setFont(pixelFont(u));
     g.drawText(QRect(right.left(), y, right.width(), u * 2), Qt::AlignLeft | Qt::AlignVCenter,
                QStringLiteral("С начала показа"));
-    y += u * 2;
-    g.setPen(kText);
-    g.setFont(pixelFont(u * 4, true));
-    g.drawText(QRect(right.left(), y, right.width(), u * 5), Qt::AlignLeft | Qt::AlignVCenter,
-               elapsedText());
-
-    g.setPen(kDim);
-    g.setFont(pixelFont(u));
-    g.drawText(QRect(right.left(), right.bottom() - u * 4, right.width(), u * 4),
-               Qt::AlignLeft | Qt::AlignBottom | Qt::TextWordWrap, kKeys);
+    y -= u * 5;
+    g.setPen(kAccent);
+    g.setFont(pixelFont(u * 3, true));
+    g.drawText(QRect(right.left(), y, right.width(), u * 4), Qt::AlignLeft | Qt::AlignVCenter,
+               positionText());
 }
