@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 #include "ControlKeyRule.h"
 #include "PaneLayout.h"
+#include "PlaybackScreen.h"
 #include "RecentFiles.h"
 #include "SourceFolder.h"
 
@@ -252,6 +253,61 @@ private slots:
         QFETCH(QString, help);
         QCOMPARE(contentFolderFor(exe), content);
         QCOMPARE(helpFileFor(content), help);
+    }
+
+    // Screens as "name WxH"; the choice as "name#ordinal" or "" for none.
+    void playbackScreen_data() {
+        QTest::addColumn<QStringList>("screens");
+        QTest::addColumn<int>("frame");
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<int>("index");
+        const QStringList two{"eDP-1 1920x1080", "HDMI-1 1280x720"};
+        const QStringList same{"screen 1920x1080", "screen 1280x720"};
+        QTest::newRow("no screens") << QStringList{} << -1 << "" << -1;
+        QTest::newRow("one screen") << QStringList{"eDP-1 1920x1080"} << 0 << "" << 0;
+        QTest::newRow("one screen, the chosen one gone")
+            << QStringList{"eDP-1 1920x1080"} << 0 << "HDMI-1#0" << 0;
+        QTest::newRow("the one the window is not on") << two << 0 << "" << 1;
+        QTest::newRow("window on the second") << two << 1 << "" << 0;
+        QTest::newRow("window's screen unknown") << two << -1 << "" << 0;
+        QTest::newRow("three, window in the middle")
+            << QStringList{"A 800x600", "B 800x600", "C 800x600"} << 1 << "" << 0;
+        QTest::newRow("chosen by name") << two << 0 << "eDP-1#0" << 0;
+        QTest::newRow("chosen one gone: the rule") << two << 1 << "DP-2#0" << 0;
+        QTest::newRow("same names told apart") << same << 0 << "screen#1" << 1;
+        QTest::newRow("same names, the first chosen") << same << 1 << "screen#0" << 0;
+        QTest::newRow("ordinal past the screens of the name") << same << 1 << "screen#2" << 0;
+    }
+    void playbackScreen() {
+        QFETCH(QStringList, screens);
+        QFETCH(int, frame);
+        QFETCH(QString, choice);
+        QFETCH(int, index);
+        QList<playback::ScreenEntry> entries;
+        for (const QString& s : screens) {
+            const QStringList size = s.section(' ', 1).split('x');
+            entries.append({s.section(' ', 0, 0), QSize(size[0].toInt(), size[1].toInt())});
+        }
+        playback::ScreenChoice chosen;
+        if (!choice.isEmpty())
+            chosen = {choice.section('#', 0, 0), choice.section('#', 1).toInt()};
+        QCOMPARE(playback::screenIndex(entries, frame, chosen), index);
+        // What the menu stores for a screen finds that screen again.
+        for (int i = 0; i < entries.size(); ++i)
+            QCOMPARE(playback::screenIndex(entries, frame, playback::choiceFor(entries, i)), i);
+    }
+
+    void playbackScreenLabels() {
+        const QList<playback::ScreenEntry> same{{"screen", {1920, 1080}}, {"screen", {1280, 720}}};
+        QCOMPARE(playback::screenLabel(same, 1), QStringLiteral("screen (2) 1280×720"));
+        QCOMPARE(playback::screenLabel({{"HDMI-1", {1280, 720}}}, 0),
+                 QStringLiteral("HDMI-1 1280×720"));
+        QTemporaryDir dir;
+        QSettings settings(dir.filePath("p.ini"), QSettings::IniFormat);
+        playback::saveChoice(settings, {"screen", 1});
+        QCOMPARE(playback::loadChoice(settings), (playback::ScreenChoice{"screen", 1}));
+        playback::saveChoice(settings, {});
+        QVERIFY(!playback::loadChoice(settings).isSet());
     }
 };
 
