@@ -9,20 +9,20 @@
 #include "PlaceholderTopicTarget.h"
 #include "PlaybackScreen.h"
 #include "PlaybackWindow.h"
-#include "PresenterView.h"
 #include "PreView.h"
+#include "PresenterView.h"
 #include "PreviewTarget.h"
 #include "ResourceIds.h"
 #include "ScreenSaverInhibitor.h"
 #include "SourceFolder.h"
 #include "WindowServices.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
-#include <QActionGroup>
 #include <QScreen>
 #include <QSettings>
 #include <QSplitter>

@@ -82,8 +82,8 @@ void saveChoice(QSettings& settings, const ScreenChoice& choice) {
 
 QScreen* chooseScreen(QScreen* frameScreen, const ScreenChoice& choice) {
     const QList<QScreen*> screens = QGuiApplication::screens();
-    const int at = screenIndex(entries(screens), static_cast<int>(screens.indexOf(frameScreen)),
-                               choice);
+    const int at =
+        screenIndex(entries(screens), static_cast<int>(screens.indexOf(frameScreen)), choice);
     return at < 0 ? nullptr : screens[at];
 }
 

@@ -19,7 +19,7 @@ struct ScreenEntry {
 };
 
 struct ScreenChoice {
-    QString name; // empty: no choice, the rule decides
+    QString name;    // empty: no choice, the rule decides
     int ordinal = 0; // among the screens of that name, in the order the system lists them
     bool isSet() const { return !name.isEmpty(); }
     bool operator==(const ScreenChoice&) const = default;

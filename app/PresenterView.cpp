@@ -153,8 +153,9 @@ QString PresenterView::formatElapsed(qint64 ms) {
             .arg(s / 3600)
             .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
             .arg(s % 60, 2, 10, QLatin1Char('0'));
-    return QStringLiteral("%1:%2").arg(s / 60, 2, 10, QLatin1Char('0')).arg(s % 60, 2, 10,
-                                                                          QLatin1Char('0'));
+    return QStringLiteral("%1:%2")
+        .arg(s / 60, 2, 10, QLatin1Char('0'))
+        .arg(s % 60, 2, 10, QLatin1Char('0'));
 }
 
 QString PresenterView::elapsedText() const {
@@ -168,7 +169,8 @@ void PresenterView::refresh() {
 }
 
 void PresenterView::request(Slot& slot, const BmpRect* source, QSize size) {
-    if (source == slot.source && size == slot.size && (!slot.image.isNull() || slot.job.isRunning()))
+    if (source == slot.source && size == slot.size &&
+        (!slot.image.isNull() || slot.job.isRunning()))
         return;
     const int generation = ++slot.generation;
     slot.source = source;

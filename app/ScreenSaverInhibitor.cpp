@@ -36,30 +36,29 @@ void ScreenSaverInhibitor::request() {
     // A request still unanswered is answered for both; a cookie held is still good.
     if (m_pending || m_cookie != 0 || !m_bus.isConnected())
         return;
-    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface,
-                                                       QStringLiteral("Inhibit"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Inhibit"));
     call << QStringLiteral("TrevalonMedia") << QStringLiteral("Показ урока");
     m_pending = true;
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this](QDBusPendingCallWatcher* w) {
-                w->deleteLater();
-                m_pending = false;
-                const QDBusPendingReply<uint> reply = *w;
-                if (!reply.isError() && reply.value() != 0)
-                    m_cookie = reply.value();
-                // Released while the request was on its way.
-                if (!m_wanted)
-                    release(false);
-                emit answered();
-            });
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+        w->deleteLater();
+        m_pending = false;
+        const QDBusPendingReply<uint> reply = *w;
+        if (!reply.isError() && reply.value() != 0)
+            m_cookie = reply.value();
+        // Released while the request was on its way.
+        if (!m_wanted)
+            release(false);
+        emit answered();
+    });
 }
 
 void ScreenSaverInhibitor::release(bool wait) {
     if (m_cookie == 0 || !m_bus.isConnected())
         return;
-    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface,
-                                                       QStringLiteral("UnInhibit"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("UnInhibit"));
     call << m_cookie;
     m_cookie = 0;
     if (wait)

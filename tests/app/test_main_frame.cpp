@@ -76,8 +76,8 @@ private slots:
         QCOMPARE(itemsOf(frame.plateMenu()),
                  (QStringList{"Показать все из темы", "-", "Добавить к уроку все"}));
         QCOMPARE(itemsOf(frame.lessonMenu()),
-                 (QStringList{"Начать урок", "Продолжить урок", "-", "Новый", "Открыть",
-                              "Сохранить", "-", "Редактировать"}));
+                 (QStringList{"Начать урок", "Продолжить урок", "Экран показа", "-", "Новый",
+                              "Открыть", "Сохранить", "-", "Редактировать"}));
         QCOMPARE(itemsOf(frame.helpMenu()), (QStringList{"Помошь", "-", "О программе"}));
         QCOMPARE(frame.windowTitle(), QString("Тревалон-Медиа"));
         QCOMPARE(frame.interactionMode(), DisplayState::kModeNormal);

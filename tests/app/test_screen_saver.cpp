@@ -102,8 +102,8 @@ private slots:
     }
 
     void noBus() {
-        ScreenSaverInhibitor inhibitor(QDBusConnection::connectToBus(
-            QStringLiteral("unix:path=/nonexistent/bus"), "nobus"));
+        ScreenSaverInhibitor inhibitor(
+            QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"), "nobus"));
         inhibitor.setInhibited(true);
         QVERIFY(inhibitor.isWanted());
         QTest::qWait(50);
