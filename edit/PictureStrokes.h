@@ -20,8 +20,8 @@ public:
     enum class Tool { Pen, Arrow };
 
     static const QColor kColour;               // opaque red
-    static constexpr double kPenWidth = 4.0;   // px
-    static constexpr double kArrowWidth = 4.0; // px; the cap reaches 28 px back, 8 px aside
+    static constexpr double kPenWidth = 5.0;   // px
+    static constexpr double kArrowWidth = 5.0; // px; the cap reaches 35 px back, 10 px aside
     // The pen keeps a point only this far (px) from the one before: a resting hand adds none.
     static constexpr double kPenStep = 2.0;
     // A drag shorter than this (px) makes no arrow: a click is not meant as one.

@@ -105,7 +105,7 @@ QPainterPath pencil() {
 }
 
 QPainterPath pencilLead() {
-    return alongPath(kPencilTip, kPencilAxis, {{0, 0}, {4.5, -2.25}, {4.5, 2.25}});
+    return alongPath(kPencilTip, kPencilAxis, {{0, 0}, {9, -4.5}, {9, 4.5}});
 }
 
 // A cross round the hot spot (9, 9), open in the middle so the spot itself stays visible.
