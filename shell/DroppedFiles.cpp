@@ -2,7 +2,6 @@
 
 #include "PictureFiles.h"
 
-#include <QCollator>
 #include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -22,6 +21,39 @@ bool hasSuffix(const QString& path, const QString& suffix) {
 // the file is read); never a folder.
 bool isFileOfKind(const QString& path, const QString& suffix) {
     return hasSuffix(path, suffix) && !QFileInfo(path).isDir();
+}
+
+// File-manager order: letters without regard to case, runs of digits by their value ("2"
+// before "10"), whatever the locale (a collator ignores numbers under the C locale).
+bool nameBefore(const QString& a, const QString& b) {
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].isDigit() && b[j].isDigit()) {
+            const qsizetype si = i, sj = j;
+            while (i < a.size() && a[i].isDigit())
+                ++i;
+            while (j < b.size() && b[j].isDigit())
+                ++j;
+            QStringView x = QStringView(a).mid(si, i - si), y = QStringView(b).mid(sj, j - sj);
+            while (x.size() > 1 && x.front() == u'0')
+                x = x.mid(1);
+            while (y.size() > 1 && y.front() == u'0')
+                y = y.mid(1);
+            if (x.size() != y.size())
+                return x.size() < y.size();
+            if (const int c = x.compare(y); c != 0)
+                return c < 0;
+            continue;
+        }
+        const char32_t x = a[i].toCaseFolded().unicode(), y = b[j].toCaseFolded().unicode();
+        if (x != y)
+            return x < y;
+        ++i;
+        ++j;
+    }
+    if (a.size() - i != b.size() - j)
+        return a.size() - i < b.size() - j;
+    return a < b; // names equal but for case or leading zeros: still one order
 }
 
 } // namespace
@@ -52,13 +84,7 @@ QStringList picturesIn(const QString& folder) {
     names.erase(std::remove_if(names.begin(), names.end(),
                                [](const QString& n) { return !picturefiles::hasPictureSuffix(n); }),
                 names.end());
-    QCollator collator;
-    collator.setNumericMode(true);
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::stable_sort(names.begin(), names.end(), [&](const QString& a, const QString& b) {
-        const int c = collator.compare(a, b);
-        return c != 0 ? c < 0 : a < b; // a stable order for names the collator finds equal
-    });
+    std::sort(names.begin(), names.end(), nameBefore);
     QStringList paths;
     const QDir dir(folder);
     for (const QString& n : names)
