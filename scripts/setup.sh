@@ -16,7 +16,7 @@ PACKAGES=(
   # media playback and clip generation
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav gstreamer1.0-tools
   # headless runs and fonts
-  xvfb xauth fonts-liberation2
+  xvfb xauth fonts-liberation2 xdotool
   # independent checks of the files we write
   python3 python3-olefile libolecf-utils
   # the Flash player over a picture (Ruffle's web build) comes from npm at build time
