@@ -2,7 +2,8 @@
 // a plate is shown in the preview, P turns the pen on (its cursor shows) and a drag with the
 // real pointer (xdotool, where installed) draws red over the picture. In the topic show the
 // pen draws again and a click does not step; a step away and back shows the stroke again,
-// Ctrl+Z takes it back. Esc leaves; a picture file dropped on the lesson row joins the lesson.
+// Ctrl+Z takes it back. Esc leaves; a picture file dropped on the lesson row joins the lesson,
+// a fragment file dropped on the plate strip shows its plates.
 //
 // Screenshots go to $TM_E2E_SHOTS when set, else to a new folder under the temp dir.
 
@@ -257,16 +258,29 @@ private slots:
         picture.fill(QColor(30, 160, 60));
         const QString file = m_work.filePath("Зелёный.png");
         QVERIFY(picture.save(file));
-        QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(file)});
-        const QPoint at = row.viewport()->rect().center();
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(row.viewport(), &enter);
-        QVERIFY(enter.isAccepted());
-        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(row.viewport(), &drop);
+        auto dropOn = [](QWidget* viewport, const QString& path) {
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(path)});
+            const QPoint at = viewport->rect().center();
+            QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+            QCoreApplication::sendEvent(viewport, &enter);
+            QVERIFY(enter.isAccepted());
+            QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+            QCoreApplication::sendEvent(viewport, &drop);
+            QVERIFY(drop.isAccepted());
+        };
+        dropOn(row.viewport(), file);
         QTRY_VERIFY(row.scene().firstPicture());
         QCOMPARE(row.scene().firstPicture()->picName(), QByteArray("\xc7\xe5\xeb\xb8\xed\xfb\xe9"));
+        // A fragment file dropped on the plate strip: its plates.
+        const QByteArray topic = plate.scene().firstPicture()->picName();
+        dropOn(plate.viewport(), kContent + "vaz1.frag");
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return !plate.isLoading() && plate.scene().firstPicture() &&
+                       plate.scene().firstPicture()->picName() != topic;
+            },
+            kLoadMs));
         shot(frame, "pen_dropped.png");
         row.lesson().setModified(false);
         row.lesson().scene().setFilePath(file + ".les"); // closing asks nothing
