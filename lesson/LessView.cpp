@@ -15,18 +15,24 @@
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QDropEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <algorithm>
 
 namespace {
 LessView* g_instance = nullptr;
+
+// Qt reports Cyrillic letters by their upper-case code point.
+constexpr int kCyrillicYa = 0x042F; // Я, the Z key of a Russian layout
 
 void showInPreview(std::unique_ptr<BmpRect> picture) {
     if (PreviewTarget* preview = Instances::preview())
@@ -46,6 +52,7 @@ LessView::LessView(QWidget* parent) : QAbstractScrollArea(parent) {
     viewport()->setMouseTracking(true);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setCursor(Cursors::cursor(ResId::kCurPoint));
+    viewport()->setAcceptDrops(true);
     horizontalScrollBar()->setSingleStep(kLineStep);
     // Any scroll-bar action puts the saved position back to the row's start.
     connect(horizontalScrollBar(), &QAbstractSlider::actionTriggered, this, [this](int) {
@@ -338,6 +345,12 @@ void LessView::wheelEvent(QWheelEvent* event) {
 }
 
 void LessView::keyPressEvent(QKeyEvent* event) {
+    if (event->modifiers() == Qt::ControlModifier &&
+        (event->key() == Qt::Key_Z || event->key() == kCyrillicYa)) {
+        undoEdit();
+        event->accept();
+        return;
+    }
     QScrollBar* h = horizontalScrollBar();
     switch (event->key()) {
     case Qt::Key_Left:
@@ -363,6 +376,42 @@ void LessView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     event->accept();
+}
+
+void LessView::dragEnterEvent(QDragEnterEvent* event) {
+    if (drops::plan(event->mimeData(), drops::Target::LessonRow).empty() ||
+        !drops::acceptAsCopy(event))
+        event->ignore();
+}
+
+void LessView::dragMoveEvent(QDragMoveEvent* event) {
+    if (!drops::acceptAsCopy(event))
+        event->ignore();
+}
+
+void LessView::dropEvent(QDropEvent* event) {
+    std::vector<drops::Action> actions = drops::plan(event->mimeData(), drops::Target::LessonRow);
+    if (actions.empty() || !drops::acceptAsCopy(event)) {
+        event->ignore();
+        return;
+    }
+    QTimer::singleShot(0, this, [this, actions = std::move(actions)] { addDropped(actions); });
+}
+
+void LessView::addDropped(const std::vector<drops::Action>& actions) {
+    for (const drops::Action& action : actions) {
+        switch (action.kind) {
+        case drops::Action::Kind::AddPicture:
+            m_lesson.addPictureFile(action.path);
+            break;
+        case drops::Action::Kind::OpenLesson:
+            m_lesson.openLessonFile(action.path);
+            relayout();
+            break;
+        case drops::Action::Kind::ShowFragment:
+            break; // the plate strip's
+        }
+    }
 }
 
 void LessView::focusOutEvent(QFocusEvent* event) {

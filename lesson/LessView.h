@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DroppedFiles.h"
 #include "Lesson.h"
 #include "LessonDisplay.h"
 #include "LessonTarget.h"
@@ -12,6 +13,7 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 class BmpRect;
 class BmpRectStream;
@@ -20,7 +22,8 @@ class BmpRectStream;
 // one and a band of 100 plate units below it fill the pane's height, scrolled horizontally.
 // A click on a picture marks it and hands a copy to the preview; in the move mode (entered
 // from the palette) the pointer marks the edge of the picture it is over and a click drops the
-// selected picture there.
+// selected picture there. Picture files, folders of pictures and lesson files dragged from a
+// file manager are taken (DroppedFiles.h); Ctrl+Z undoes the newest lesson edit.
 //
 // Coordinates as in the plate strip: the row is drawn in unscrolled row pixels; the viewport
 // shows the part starting at scrollPosition(). The transform maps plate units to row pixels.
@@ -105,6 +108,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -118,6 +124,9 @@ private:
     void ensureBackBuffer();
     void applyExtent(QSize extent);
     void updateCursor();
+    // The files of a drop, after the drop itself has returned (its questions and messages
+    // are modal: the file manager must not wait for them).
+    void addDropped(const std::vector<drops::Action>& actions);
 
     Lesson m_lesson{*this};
     ViewTransform m_vt;

@@ -9,6 +9,8 @@
 #include "LessonDisplay.h"
 #include "Shape.h"
 
+#include <QFileInfo>
+
 #include <vector>
 
 namespace {
@@ -106,6 +108,15 @@ void Lesson::addPicture(std::unique_ptr<BmpRect> picture) {
 
 void Lesson::addPictureFromFile() {
     LessFile file; // cancelled or unreadable: it has said why, and toPicture gives none
+    addLessFile(file);
+}
+
+void Lesson::addPictureFile(const QString& path) {
+    LessFile file(path);
+    addLessFile(file);
+}
+
+void Lesson::addLessFile(LessFile& file) {
     std::unique_ptr<BmpRectStream> picture;
     try {
         picture = file.toPicture();
@@ -157,10 +168,13 @@ void Lesson::chooseAndLoadLesson() {
         lessonDialog(false, QStringLiteral("Укажите файл урока")));
     if (!chosen.accepted || chosen.path.isEmpty())
         return;
+    loadChosenLesson(chosen.path, chosen.fileTitle);
+}
+
+void Lesson::loadChosenLesson(const QString& path, const QString& title) {
     m_modified = false;
     m_scene.clear();
-    const QString title = chosen.fileTitle;
-    startLoad(chosen.path, [this, title](bool ok) {
+    startLoad(path, [this, title](bool ok) {
         if (!ok) {
             resetLesson();
             return;
@@ -262,6 +276,21 @@ void Lesson::openLesson() {
             resetLesson();
         chooseAndLoadLesson();
         break;
+    case SaveChanges::SaveFailed:
+    case SaveChanges::Cancelled:
+        break;
+    }
+}
+
+void Lesson::openLessonFile(const QString& path) {
+    switch (askToSaveChanges()) {
+    case SaveChanges::NoPictures:
+    case SaveChanges::NotAsked:
+    case SaveChanges::Declined:
+    case SaveChanges::Saved:
+        loadChosenLesson(path, QFileInfo(path).fileName());
+        break;
+    case SaveChanges::DialogCancelled: // "Yes", then no file to save it to: it stays
     case SaveChanges::SaveFailed:
     case SaveChanges::Cancelled:
         break;

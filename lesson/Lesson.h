@@ -10,6 +10,7 @@
 
 class BmpRect;
 class BmpRectStream;
+class LessFile;
 class LessonDisplay;
 
 // The lesson: its scene (pictures in lesson order, file path, selection, edit history) and
@@ -37,6 +38,9 @@ public:
     // Asks for a picture file ("Укажите файл рисунка") and adds it; a file that gives no
     // usable image shows "Failed to load picture." and adds nothing.
     void addPictureFromFile();
+    // The same for a file given without the dialog (one dropped on the lesson row); a file
+    // that cannot be read shows "Не удалось прочитать файл рисунка.".
+    void addPictureFile(const QString& path);
     // Appends a copy of every stored picture of source by the placement rule: no question,
     // modified unchanged. The caller re-fits and repaints the row.
     void appendAllPictures(Scene& source);
@@ -46,6 +50,10 @@ public:
     void newLesson();
     // The save-changes question where due, then the open dialog.
     void openLesson();
+    // The save-changes question where due, then the lesson at path (one dropped on the
+    // lesson row) with its file name as the window text. Cancel, a cancelled save dialog and
+    // a failed save keep the lesson as it is.
+    void openLessonFile(const QString& path);
     // The open dialog "Укажите файл урока", then the chosen lesson (or, when it cannot be
     // read, an empty unnamed lesson). Cancel changes nothing.
     void chooseAndLoadLesson();
@@ -84,6 +92,9 @@ private:
     bool saveTo(const QString& path);
     // The one place a lesson file is read; done(ok) follows when the read is over.
     void startLoad(const QString& path, const std::function<void(bool)>& done);
+    // Replaces the lesson by the one at path, titled title (an empty lesson when unreadable).
+    void loadChosenLesson(const QString& path, const QString& title);
+    void addLessFile(LessFile& file);
     void setDocumentTitle(const QString& title);
     // Places a lesson-owned picture after the last one and appends it.
     void placeAndAppend(std::unique_ptr<BmpRectStream> picture);

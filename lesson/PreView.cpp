@@ -18,6 +18,7 @@
 #include "SwfDlg.h"
 #include "WindowServices.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -34,6 +35,13 @@ PreView* g_instance = nullptr;
 const QColor kBackground = gfx::argb(255, 66, 75, 121);
 const QString kNoLessonPicture = QStringLiteral("Укажите картинку из готового урока.");
 const QString kNoTopic = QStringLiteral("Укажите тему.");
+
+// Qt reports Cyrillic letters by their upper-case code point: the same keys of a Russian
+// layout.
+constexpr int kCyrillicZe = 0x0417; // З, the P key
+constexpr int kCyrillicEf = 0x0424; // Ф, the A key
+constexpr int kCyrillicEs = 0x0421; // С, the C key
+constexpr int kCyrillicYa = 0x042F; // Я, the Z key
 
 Shape* elementAt(ShapeList& list, int position) {
     if (position < 0 || position >= static_cast<int>(list.size()))
@@ -103,6 +111,7 @@ PreView* PreView::instance() {
 void PreView::showPicture(std::unique_ptr<BmpRect> picture) {
     closeMedia();
     m_gifTimer.stop();
+    putStrokesAway();
     if (!picture) {
         m_scene.clear();
         m_current = nullptr;
@@ -117,6 +126,16 @@ void PreView::showPicture(std::unique_ptr<BmpRect> picture) {
     // Only the sequence operations hand over the played copy; any other picture ends it.
     if (picture.get() != m_played)
         m_played = nullptr;
+    if (m_played)
+        m_shownKey = m_nextKey;
+    if (m_shownKey) {
+        if (auto kept = m_keptStrokes.find(*m_shownKey); kept != m_keptStrokes.end()) {
+            m_strokes = std::move(kept->second);
+            m_keptStrokes.erase(kept);
+        }
+    }
+    if (!m_strokes)
+        m_strokes = std::make_unique<PictureStrokes>();
     emit animationAvailable(!picture->srcName().isEmpty());
     BmpRect* shown = picture.release();
     m_scene.shapes().append(shown); // the scene owns it now
@@ -252,6 +271,11 @@ void PreView::play(ShapeList& list, const QString& emptyMessage) {
     (void)emptyMessage;
     if (m_sequence != &list)
         m_prefetch->clear();
+    if (m_sequence != &list || !isPlaying()) {
+        // A new playback: no strokes of an earlier one come back.
+        m_keptStrokes.clear();
+        m_shownKey.reset();
+    }
     m_sequence = &list;
     const int n = static_cast<int>(list.size());
     if (m_position + 1 > n)
@@ -275,6 +299,7 @@ void PreView::showElement(int position) {
     if (!copy)
         copy = stored->clone();
     m_played = copy.get();
+    m_nextKey = StrokeKey(stored, stored->name());
     showPicture(std::move(copy));
     // Only once the picture is on screen: the workers must not compete with its own decode.
     m_prefetchPending = true;
@@ -338,7 +363,11 @@ void PreView::setBlank(bool on) {
 }
 
 bool PreView::playbackKey(int key, Qt::KeyboardModifiers modifiers) {
-    if (!isPlaying() || (modifiers & (Qt::ControlModifier | Qt::AltModifier)))
+    if (!isPlaying())
+        return false;
+    if (penKey(key, modifiers))
+        return true;
+    if (modifiers & (Qt::ControlModifier | Qt::AltModifier))
         return false;
     auto step = [this](bool backwards) {
         m_backwards = backwards;
@@ -375,6 +404,88 @@ bool PreView::playbackKey(int key, Qt::KeyboardModifiers modifiers) {
     }
 }
 
+// ---- Pen and arrow
+
+void PreView::setPenTool(PenTool tool) {
+    if (m_penTool == tool)
+        return;
+    m_penTool = tool;
+    if (m_strokes && m_strokes->isDrawing()) {
+        m_strokes->cancel();
+        update();
+    }
+    applyRestCursor();
+}
+
+bool PreView::penKey(int key, Qt::KeyboardModifiers modifiers) {
+    const Qt::KeyboardModifiers held = modifiers & ~(Qt::KeypadModifier | Qt::ShiftModifier);
+    if (held == Qt::ControlModifier && (key == Qt::Key_Z || key == kCyrillicYa)) {
+        // In the preview Ctrl+Z is the strokes' alone (the lesson row has its own).
+        if (m_strokes && m_strokes->undo())
+            update();
+        return true;
+    }
+    if (held != Qt::NoModifier)
+        return false;
+    switch (key) {
+    case Qt::Key_P:
+    case kCyrillicZe:
+        setPenTool(m_penTool == PenTool::Pen ? PenTool::None : PenTool::Pen);
+        return true;
+    case Qt::Key_A:
+    case kCyrillicEf:
+        setPenTool(m_penTool == PenTool::Arrow ? PenTool::None : PenTool::Arrow);
+        return true;
+    case Qt::Key_C:
+    case kCyrillicEs:
+        if (m_strokes && m_strokes->clear())
+            update();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void PreView::putStrokesAway() {
+    if (m_strokes) {
+        m_strokes->cancel();
+        if (m_shownKey && isPlaying() && !m_strokes->isEmpty())
+            m_keptStrokes[*m_shownKey] = std::move(m_strokes);
+    }
+    m_strokes.reset();
+    m_shownKey.reset();
+}
+
+ViewTransform PreView::pointerTransform(QPointF pixels) const {
+    ViewTransform vt = m_vt;
+    vt.setPointer({pixels.x(), pixels.y()});
+    return vt;
+}
+
+void PreView::endStroke(QPointF pixels) {
+    if (!m_strokes || !m_strokes->isDrawing())
+        return;
+    m_strokes->end(pointerTransform(pixels));
+    update();
+}
+
+void PreView::applyRestCursor() {
+    switch (m_penTool) {
+    case PenTool::Pen:
+        setCursor(Cursors::cursor(ResId::kCurPen));
+        return;
+    case PenTool::Arrow:
+        setCursor(Cursors::cursor(ResId::kCurArrowTool));
+        return;
+    case PenTool::None:
+        break;
+    }
+    if (m_fullScreen)
+        setCursor(Cursors::cursor(ResId::kCurPlayback));
+    else
+        unsetCursor();
+}
+
 bool PreView::isPlaying() const {
     return m_sequence && DisplayState::current().fullScreen;
 }
@@ -406,17 +517,17 @@ void PreView::setFullScreen(bool on) {
     m_fullScreen = on;
     setBlank(false);
     if (on) {
-        setCursor(Cursors::cursor(ResId::kCurPlayback));
         m_pointerIdle.start();
     } else {
         m_pointerIdle.stop();
-        unsetCursor();
+        m_keptStrokes.clear(); // playback is over; the shown picture keeps its own
     }
+    applyRestCursor();
     update();
 }
 
 void PreView::hidePointer() {
-    if (m_fullScreen && !m_drag)
+    if (m_fullScreen && !m_drag && !(m_strokes && m_strokes->isDrawing()))
         setCursor(Qt::BlankCursor);
 }
 
@@ -424,7 +535,7 @@ void PreView::pointerMoved() {
     if (!m_fullScreen)
         return;
     if (cursor().shape() == Qt::BlankCursor)
-        setCursor(Cursors::cursor(ResId::kCurPlayback));
+        applyRestCursor();
     m_pointerIdle.start();
 }
 
@@ -498,6 +609,8 @@ void PreView::paintEvent(QPaintEvent* event) {
     const qreal dpr = m_layer.devicePixelRatio();
     screen.drawImage(clip, m_layer,
                      QRectF(QRectF(clip).topLeft() * dpr, QSizeF(clip.size()) * dpr));
+    if (m_strokes)
+        m_strokes->draw(screen, m_vt); // over the picture, under the texts
     if (m_fullScreen)
         gfx::drawString(screen, m_hint,
                         gfx::pixelFont(QStringLiteral("Times New Roman"), kHintPixels), kHintColour,
@@ -537,21 +650,26 @@ void PreView::notePointer(QPointF p) {
 
 void PreView::mouseMoveEvent(QMouseEvent* event) {
     const QPointF p = event->position();
-    if (isPlaying()) {
+    if (isPlaying() && m_penTool == PenTool::None) { // a click with a tool on does not step
         const bool back = p.x() < m_viewWidth / 2;
         m_hint = back ? kBackHint : kForwardHint;
         m_backwards = back;
         redrawHint();
     }
     notePointer(p);
+    if (m_strokes && m_strokes->isDrawing()) {
+        const QRectF before = m_strokes->tailBounds(m_vt);
+        m_strokes->extend(pointerTransform(p));
+        update(before.united(m_strokes->tailBounds(m_vt)).toAlignedRect());
+    }
     if (m_drag) {
         setCursor(Cursors::cursor(ResId::kCurDrag));
         m_vt.shift = {p.x() - m_dragStart.x + m_vt.previousShift.x,
                       p.y() - m_dragStart.y + m_vt.previousShift.y};
         placeMedia();
         invalidateLayer();
-    } else if (m_fullScreen) {
-        setCursor(Cursors::cursor(ResId::kCurPlayback));
+    } else if (m_fullScreen || m_penTool != PenTool::None) {
+        applyRestCursor();
     }
     pointerMoved();
     QWidget::mouseMoveEvent(event);
@@ -561,8 +679,16 @@ void PreView::mousePressEvent(QMouseEvent* event) {
     const QPointF p = event->position();
     notePointer(p);
     if (event->button() == Qt::LeftButton) {
-        if (isPlaying())
+        if (m_penTool != PenTool::None) {
+            if (m_strokes && m_current && !m_blank) {
+                m_strokes->begin(m_penTool == PenTool::Pen ? PictureStrokes::Tool::Pen
+                                                           : PictureStrokes::Tool::Arrow,
+                                 pointerTransform(p));
+                update(m_strokes->tailBounds(m_vt).toAlignedRect());
+            }
+        } else if (isPlaying()) {
             stepPicture();
+        }
     } else if (event->button() == Qt::MiddleButton) {
         setCursor(Cursors::cursor(ResId::kCurDrag));
         m_drag = true;
@@ -572,15 +698,14 @@ void PreView::mousePressEvent(QMouseEvent* event) {
 }
 
 void PreView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        endStroke(event->position());
     if (event->button() == Qt::MiddleButton) {
         endDrag();
         emit dragsEndRequested();
         if (FrameControl* frame = Instances::frame())
             frame->endDrags();
-        if (m_fullScreen)
-            setCursor(Cursors::cursor(ResId::kCurPlayback));
-        else
-            unsetCursor();
+        applyRestCursor();
     }
     event->accept();
 }
@@ -603,8 +728,17 @@ void PreView::wheelEvent(QWheelEvent* event) {
     event->accept();
 }
 
+void PreView::keyPressEvent(QKeyEvent* event) {
+    if (penKey(event->key(), event->modifiers())) {
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void PreView::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
+    endStroke(QPointF(m_pointer.x, m_pointer.y)); // a box that takes the focus ends it
     if (FrameControl* frame = Instances::frame())
         frame->endDrags();
 }

@@ -2,6 +2,7 @@
 
 #include "AviDlg.h"
 #include "MediaHost.h"
+#include "PictureStrokes.h"
 #include "PointD.h"
 #include "PreviewTarget.h"
 #include "Scene.h"
@@ -15,7 +16,10 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <map>
 #include <memory>
+#include <optional>
+#include <utility>
 
 class BmpRect;
 class BmpRectStream;
@@ -26,6 +30,11 @@ class ShapeList;
 // "Предварительный просмотр", with its animation (GIF frames on a timer, a Flash movie or a
 // video clip over it). For playback it fills the screen and steps through a sequence, the
 // lesson or the plate strip, read afresh at every step (edits made meanwhile are seen).
+//
+// Over the shown picture the teacher draws in red with a pen (P) or arrows (A), taken back
+// with Ctrl+Z and cleared with C. The strokes belong to the picture shown; during playback
+// those of each picture of the sequence come back when it is shown again, until playback
+// ends. With a tool on, a left drag draws instead of stepping.
 //
 // Coordinates: view pixels of this widget; the transform maps plate units to them.
 // The picture is drawn into a cached layer that is re-made only when the picture, the
@@ -78,6 +87,16 @@ public:
     void setBlank(bool on);
     void redrawHint();
 
+    // Pen and arrow.
+    enum class PenTool { None, Pen, Arrow };
+    PenTool penTool() const { return m_penTool; }
+    void setPenTool(PenTool tool);
+    // P and A toggle the pen and the arrow, C clears the shown picture's strokes, Ctrl+Z takes
+    // the newest back (the same keys of a Russian layout count): true when the key was taken.
+    bool penKey(int key, Qt::KeyboardModifiers modifiers);
+    // The shown picture's strokes; null without a picture.
+    const PictureStrokes* strokes() const { return m_strokes.get(); }
+
     // MediaHost
     void pointerAt(bool backwardsHalf, bool fromVideo) override;
     void stepPicture() override;
@@ -123,6 +142,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
@@ -141,6 +161,16 @@ private:
     void hidePointer();
     void prefetchNeighbours();
     QRect hintRect() const;
+    // The transform with the pointer at a pixel of this widget (m_vt's own stays as the fits
+    // left it).
+    ViewTransform pointerTransform(QPointF pixels) const;
+    // The cursor between drags: the tool's, else the playback one in full screen, else the
+    // standard one.
+    void applyRestCursor();
+    // The shown picture's strokes are kept for its return when it came from the sequence
+    // being played; otherwise they go.
+    void putStrokesAway();
+    void endStroke(QPointF pixels);
 
     QString m_contentFolder;
     Scene m_scene;
@@ -170,4 +200,13 @@ private:
     int m_layerCount = 0;
     bool m_prefetchPending = false;
     std::unique_ptr<PlaybackPrefetch> m_prefetch;
+
+    // A picture of the sequence, by its element and name (a new element at a freed address
+    // rarely has the same name).
+    using StrokeKey = std::pair<const Shape*, QByteArray>;
+    PenTool m_penTool = PenTool::None;
+    std::unique_ptr<PictureStrokes> m_strokes; // the shown picture's
+    std::optional<StrokeKey> m_shownKey;       // the sequence picture shown, if it is one
+    std::optional<StrokeKey> m_nextKey;        // the one the next played copy comes from
+    std::map<StrokeKey, std::unique_ptr<PictureStrokes>> m_keptStrokes;
 };

@@ -16,24 +16,33 @@ LessFile::LessFile() {
     const FileDialogResult chosen = WindowServices::instance().fileDialog(request);
     if (!chosen.accepted)
         return; // stays empty: toPicture gives none
+    read(chosen.path, chosen.fileTitle);
+}
 
-    setPicName(picNameFromTitle(picturefiles::recordText(chosen.fileTitle)));
-    if (chosen.path.isEmpty()) {
+LessFile::LessFile(const QString& path) {
+    read(path, QFileInfo(path).fileName());
+}
+
+void LessFile::read(const QString& path, const QString& fileTitle) {
+    setPicName(picNameFromTitle(picturefiles::recordText(fileTitle)));
+    if (path.isEmpty()) {
         messageBox(QStringLiteral("Неправильный путь"));
         return;
     }
-    setFilePath(chosen.path);
-    setName(picturefiles::cutToStreamName(picturefiles::timeSuffix(chosen.path)));
+    setFilePath(path);
+    setName(picturefiles::cutToStreamName(picturefiles::timeSuffix(path)));
     setBFrame(true);
     setCaption(picName());
 
+    const QFileInfo info(path);
     // No picture a teacher adds comes near the limit: the file is not a usable image, and
     // reading it would only hold memory.
-    if (QFileInfo(chosen.path).size() > picturefiles::kMaxFileBytes) {
+    if (info.isFile() && info.size() > picturefiles::kMaxFileBytes) {
         m_tooLarge = true;
         return;
     }
-    const std::optional<QByteArray> bytes = picturefiles::readWhole(chosen.path);
+    const std::optional<QByteArray> bytes =
+        info.isFile() ? picturefiles::readWhole(path) : std::nullopt;
     if (!bytes) {
         // Nothing else would tell the user why no picture appeared.
         messageBox(QStringLiteral("Не удалось прочитать файл рисунка."));

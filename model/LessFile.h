@@ -8,11 +8,13 @@
 class BmpRectStream;
 
 // A picture file being added to a lesson. Construction asks the user for the file (dialog
-// "Укажите файл рисунка") and reads it whole into memory; toPicture turns it into the
-// lesson's own picture.
+// "Укажите файл рисунка"), or is given it (a file dropped on the lesson row), and reads it
+// whole into memory; toPicture turns it into the lesson's own picture. Only a regular file
+// (a link to one included) is read: a pipe or a device could block or never end.
 class LessFile : public BmpRectFileDirect {
 public:
     LessFile();
+    explicit LessFile(const QString& path);
     ~LessFile() override;
 
     // The file's bytes were read completely.
@@ -30,6 +32,8 @@ public:
     static QByteArray picNameFromTitle(const QByteArray& fileTitle);
 
 private:
+    void read(const QString& path, const QString& fileTitle);
+
     QByteArray m_stream;
     bool m_streamReady = false;
     bool m_tooLarge = false;

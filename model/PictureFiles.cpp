@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 
 namespace picturefiles {
 
@@ -18,6 +19,13 @@ QString dialogFilter() {
                           "BMP (*.BMP *.DIB *.RLE *.bmp *.dib *.rle);;"
                           "TIFF (*.TIF *.TIFF *.tif *.tiff);;"
                           "PNG (*.PNG *.png)");
+}
+
+bool hasPictureSuffix(const QString& fileName) {
+    static const QStringList kSuffixes = {"gif", "jpg", "jpeg", "jpe",  "jfif", "bmp",
+                                          "dib", "rle", "tif",  "tiff", "png"};
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    return dot >= 0 && kSuffixes.contains(fileName.mid(dot + 1), Qt::CaseInsensitive);
 }
 
 std::optional<QByteArray> readWhole(const QString& path) {

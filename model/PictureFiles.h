@@ -16,6 +16,9 @@ inline constexpr qint64 kMaxFileBytes = qint64(128) * 1024 * 1024;
 QString dialogTitle();
 QString dialogFilter();
 
+// Whether the file name ends in one of the dialog filter's picture extensions (any case).
+bool hasPictureSuffix(const QString& fileName);
+
 // The whole file, or nothing when it cannot be read or is too large.
 std::optional<QByteArray> readWhole(const QString& path);
 

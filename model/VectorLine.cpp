@@ -16,6 +16,11 @@ VectorLine::VectorLine() : m_penColour(gfx::kGreen) {}
 
 VectorLine::~VectorLine() = default;
 
+void VectorLine::setPen(const QColor& colour, double width) {
+    m_penColour = colour;
+    m_penWidth = width;
+}
+
 void VectorLine::draw(QPainter& g, const ViewTransform& vt) {
     if (m_points.count() < 2)
         return;

@@ -24,6 +24,8 @@ public:
     EditablePoints& editablePoints() { return m_points; }
     QColor penColour() const { return m_penColour; }
     double penWidth() const { return m_penWidth; }
+    // Another pen (width in pixels); the arrow cap grows with the width.
+    void setPen(const QColor& colour, double width);
 
 private:
     QColor m_penColour;

@@ -16,7 +16,7 @@ PACKAGES=(
   # media playback and clip generation
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav gstreamer1.0-tools
   # headless runs and fonts
-  xvfb xauth fonts-liberation2
+  xvfb xauth fonts-liberation2 xdotool
   # a private session bus for the screen-saver test
   dbus
   # independent checks of the files we write

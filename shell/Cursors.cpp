@@ -85,28 +85,74 @@ QPainterPath arrowHeads(bool vertical) {
     return path;
 }
 
+// A polygon given in a frame along a direction: each point is (along, across) from origin.
+QPainterPath alongPath(QPointF origin, QPointF direction, const QList<QPointF>& points) {
+    const QPointF d = direction / std::hypot(direction.x(), direction.y());
+    const QPointF n(-d.y(), d.x());
+    QPolygonF polygon;
+    for (const QPointF& p : points)
+        polygon << origin + d * p.x() + n * p.y();
+    return polygonPath(polygon);
+}
+
+// A pencil lying from its tip in the lower left corner up to the right.
+const QPointF kPencilTip(2, 30);
+const QPointF kPencilAxis(1, -1);
+
+QPainterPath pencil() {
+    return alongPath(kPencilTip, kPencilAxis,
+                     {{0, 0}, {9, -4.5}, {33, -4.5}, {36, -2}, {36, 2}, {33, 4.5}, {9, 4.5}});
+}
+
+QPainterPath pencilLead() {
+    return alongPath(kPencilTip, kPencilAxis, {{0, 0}, {9, -4.5}, {9, 4.5}});
+}
+
+// A cross round the hot spot (9, 9), open in the middle so the spot itself stays visible.
+QPainterPath crossHair() {
+    QPainterPath path = polygonPath(QRectF(0, 7.5, 6, 3));
+    path = path.united(polygonPath(QRectF(12, 7.5, 6, 3)));
+    path = path.united(polygonPath(QRectF(7.5, 0, 3, 6)));
+    path = path.united(polygonPath(QRectF(7.5, 12, 3, 6)));
+    return path;
+}
+
+// The small arrow beside the cross, pointing up to the right.
+QPainterPath smallArrow() {
+    return alongPath(
+        QPointF(13, 31), QPointF(1, -1),
+        {{0, -1.75}, {16, -1.75}, {16, -5.5}, {24, 0}, {16, 5.5}, {16, 1.75}, {0, 1.75}});
+}
+
 struct CursorDesign {
     QPainterPath shape;
     QPoint hotSpot;
     bool plus = false; // the magnifier's plus sign
+    QPainterPath red;  // filled red over the shape (the tools that draw in red)
 };
 
 bool designFor(int id, CursorDesign* out) {
     switch (id) {
     case ResId::kCurPoint:
-        *out = {pointingHand(), QPoint(13, 1)};
+        *out = {pointingHand(), QPoint(13, 1), false, {}};
         return true;
     case ResId::kCurDrag:
-        *out = {grabbingHand(), QPoint(16, 18)};
+        *out = {grabbingHand(), QPoint(16, 18), false, {}};
         return true;
     case ResId::kCurZoom:
-        *out = {magnifier(), QPoint(13, 13), true};
+        *out = {magnifier(), QPoint(13, 13), true, {}};
         return true;
     case ResId::kCurPlayback: // steps back or forward by the half of the screen
-        *out = {arrowHeads(false), QPoint(16, 16)};
+        *out = {arrowHeads(false), QPoint(16, 16), false, {}};
         return true;
     case ResId::kCurMovePicture:
-        *out = {arrowHeads(true), QPoint(16, 16)};
+        *out = {arrowHeads(true), QPoint(16, 16), false, {}};
+        return true;
+    case ResId::kCurPen:
+        *out = {pencil(), kPencilTip.toPoint(), false, pencilLead()};
+        return true;
+    case ResId::kCurArrowTool:
+        *out = {crossHair(), QPoint(9, 9), false, smallArrow()};
         return true;
     default:
         return false;
@@ -145,6 +191,11 @@ QImage image(int id, QPoint* hotSpot, qreal devicePixelRatio) {
         p.setPen(QPen(Qt::black, 2.5, Qt::SolidLine, Qt::FlatCap));
         p.drawLine(QPointF(8, 13), QPointF(18, 13));
         p.drawLine(QPointF(13, 8), QPointF(13, 18));
+    }
+    if (!design.red.isEmpty()) {
+        p.setPen(QPen(Qt::black, 1.5));
+        p.setBrush(QColor(255, 0, 0));
+        p.drawPath(design.red);
     }
     if (hotSpot)
         *hotSpot = design.hotSpot;

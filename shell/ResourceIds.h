@@ -71,5 +71,8 @@ inline constexpr int kCurZoom = 146;        // preview: wheel zoom
 inline constexpr int kCurPlayback = 147;    // preview in full-screen mode: step back / forward
 inline constexpr int kCurPoint = 149;       // plate strip and lesson row: over the pictures
 inline constexpr int kCurMovePicture = 160; // lesson row: moving a picture
+// Not in the original program: the preview's pen and arrow over the shown picture.
+inline constexpr int kCurPen = 170;       // a pencil, hot spot at its tip
+inline constexpr int kCurArrowTool = 171; // a cross, hot spot in its centre, and a red arrow
 
 } // namespace ResId

@@ -4,6 +4,7 @@
 #include "BmpRectStream.h"
 #include "Cursors.h"
 #include "DisplayState.h"
+#include "DroppedFiles.h"
 #include "FragmentLoading.h"
 #include "Graphics.h"
 #include "Instances.h"
@@ -18,6 +19,7 @@
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QMetaMethod>
 #include <QMouseEvent>
@@ -25,6 +27,7 @@
 #include <QPainter>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -51,6 +54,7 @@ KovrelView::KovrelView(QWidget* parent)
     viewport()->setMouseTracking(true);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent); // every paint covers the whole area
     viewport()->setCursor(Cursors::cursor(ResId::kCurPoint));
+    viewport()->setAcceptDrops(true);
     horizontalScrollBar()->setSingleStep(kLineStep);
     connect(horizontalScrollBar(), &QAbstractSlider::actionTriggered, this,
             [this](int) { noteUserScroll(); });
@@ -321,6 +325,30 @@ void KovrelView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     event->accept();
+}
+
+void KovrelView::dragEnterEvent(QDragEnterEvent* event) {
+    if (drops::plan(event->mimeData(), drops::Target::PlateStrip).empty() ||
+        !drops::acceptAsCopy(event))
+        event->ignore();
+}
+
+void KovrelView::dragMoveEvent(QDragMoveEvent* event) {
+    if (!drops::acceptAsCopy(event))
+        event->ignore();
+}
+
+void KovrelView::dropEvent(QDropEvent* event) {
+    const std::vector<drops::Action> actions =
+        drops::plan(event->mimeData(), drops::Target::PlateStrip);
+    if (actions.empty() || !drops::acceptAsCopy(event)) {
+        event->ignore();
+        return;
+    }
+    // After the drop has returned: the loading window and the loader's messages must not
+    // keep the file manager waiting.
+    const QString path = actions.front().path;
+    QTimer::singleShot(0, this, [this, path] { showFragment(path); });
 }
 
 void KovrelView::focusOutEvent(QFocusEvent* event) {

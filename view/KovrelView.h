@@ -28,6 +28,8 @@ class LoadDlg;
 // the strip); the viewport shows the part starting at scrollPosition(). The transform maps
 // plate units to strip pixels; its shift pins the first plate at the anchor point.
 //
+// A fragment file dragged from a file manager onto the strip is shown (DroppedFiles.h).
+//
 // Exists once; reachable through instance() while it lives. Its scene is the program-wide
 // plate scene (Instances::plateScene()).
 class KovrelView : public QAbstractScrollArea {
@@ -109,6 +111,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;

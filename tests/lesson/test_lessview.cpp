@@ -4,6 +4,7 @@
 #include "CxSkinButton.h"
 #include "DialogUnits.h"
 #include "DisplayState.h"
+#include "DroppedFiles.h"
 #include "Instances.h"
 #include "LessDlg.h"
 #include "LessView.h"
@@ -14,11 +15,17 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QDir>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QPointer>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cmath>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -71,6 +78,7 @@ QPoint onPicture(const LessView& view, const BmpRect& picture, double fx, double
 class TestLessView : public QObject {
     Q_OBJECT
     ScriptedWindowServices m_services;
+    QTemporaryDir m_drops;
 
     // A shown row whose pane is `pane` pixels, holding one picture per size, named a, b, c…
     std::unique_ptr<LessView> makeView(const QList<QSize>& pictures, QSize pane = {700, 200}) {
@@ -240,6 +248,133 @@ private slots:
         palette->close();
         QTRY_VERIFY(!palette);
         QCOMPARE(LessDlg::instance(), nullptr);
+    }
+
+    // Files dragged from a file manager: pictures in the order given, a folder's pictures in
+    // name order, the duplicate question, one message per file that gives no picture, a
+    // lesson file opened after the save-changes question; fragments go to the plate strip;
+    // nothing from another machine.
+    void droppedFiles_data() {
+        QTest::addColumn<bool>("onPlateStrip");
+        QTest::addColumn<QStringList>("before"); // added to the lesson first
+        QTest::addColumn<QStringList>("dropped");
+        QTest::addColumn<QList<MsgAnswer>>("answers");
+        QTest::addColumn<QStringList>("row"); // captions; for the strip, the fragment shown
+        QTest::addColumn<QStringList>("messages");
+        const QString failed = "Failed to load picture.";
+        const QString unreadable = "Не удалось прочитать файл рисунка.";
+        const QString duplicate = "Данная изображение уже содержится в уроке. Добавить?";
+        const QString saveChanges = "Сохранить изменения в уроке?";
+        const QStringList none;
+        QTest::newRow("pictures in the order given")
+            << false << none << QStringList{"b.jpg", "a.png"} << QList<MsgAnswer>{}
+            << QStringList{"b", "a"} << none;
+        QTest::newRow("a folder: its pictures by name, numbers by value, nothing deeper")
+            << false << none << QStringList{"pics", "a.png"} << QList<MsgAnswer>{}
+            << QStringList{"1", "2", "10", "a"} << none;
+        QTest::newRow("the same picture twice: asked, No")
+            << false << none << QStringList{"a.png", "a.png"} << QList<MsgAnswer>{MsgAnswer::No}
+            << QStringList{"a"} << QStringList{duplicate};
+        QTest::newRow("what does not decode says so once, the rest go on")
+            << false << none << QStringList{"bad.png", "topic.frag", "a.png"} << QList<MsgAnswer>{}
+            << QStringList{"a"} << QStringList{failed, failed};
+        QTest::newRow("a link to a picture counts; a dangling link and a pipe are not read")
+            << false << none << QStringList{"link.png", "dangling.png", "pipe.png"}
+            << QList<MsgAnswer>{} << QStringList{"link"} << QStringList{unreadable, unreadable};
+        QTest::newRow("a lesson opens after the question; the rest of the drop is left")
+            << false << QStringList{"a.png"} << QStringList{"b.jpg", "lesson.les"}
+            << QList<MsgAnswer>{MsgAnswer::No} << QStringList{"L"} << QStringList{saveChanges};
+        QTest::newRow("Cancel keeps the lesson")
+            << false << QStringList{"a.png"} << QStringList{"lesson.les"}
+            << QList<MsgAnswer>{MsgAnswer::Cancel} << QStringList{"a"} << QStringList{saveChanges};
+        QTest::newRow("nothing from another machine")
+            << false << none << QStringList{"http://example.org/a.png", "file://far/a.png"}
+            << QList<MsgAnswer>{} << none << none;
+        QTest::newRow("strip: the first fragment")
+            << true << none << QStringList{"a.png", "pics", "topic.frag", "other.frag"}
+            << QList<MsgAnswer>{} << QStringList{"topic.frag"} << none;
+        QTest::newRow("strip: no fragment, no drop")
+            << true << none << QStringList{"a.png", "lesson.les"} << QList<MsgAnswer>{} << none
+            << none;
+    }
+    void droppedFiles() {
+        QFETCH(bool, onPlateStrip);
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, dropped);
+        QFETCH(QList<MsgAnswer>, answers);
+        QFETCH(QStringList, row);
+        QFETCH(QStringList, messages);
+        QVERIFY(m_drops.isValid());
+        const QDir dir(m_drops.path());
+        if (!dir.exists("a.png")) {
+            auto write = [&](const QString& name, const QByteArray& bytes) {
+                QFile f(dir.filePath(name));
+                QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+            };
+            QVERIFY(dir.mkpath("pics/sub"));
+            int width = 60; // different images: files of one second share a name
+            for (const char* name :
+                 {"a.png", "pics/10.png", "pics/2.png", "pics/1.PNG", "pics/sub/0.png"})
+                write(name, pngBytes({width++, 40}));
+            QImage jpeg(50, 50, QImage::Format_RGB32);
+            jpeg.fill(Qt::yellow);
+            QByteArray jpegBytes;
+            QBuffer buffer(&jpegBytes);
+            buffer.open(QIODevice::WriteOnly);
+            jpeg.save(&buffer, "JPG");
+            write("b.jpg", jpegBytes);
+            write("bad.png", "not a picture");
+            write("pics/notes.txt", "not a picture either");
+            write("topic.frag", "a fragment only by name");
+            QVERIFY(QFile::link(dir.filePath("a.png"), dir.filePath("link.png")));
+            QVERIFY(QFile::link(dir.filePath("gone.png"), dir.filePath("dangling.png")));
+            QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("pipe.png")).constData(), 0600), 0);
+            Scene lesson;
+            auto picture = std::make_unique<BmpRectStream>();
+            picture->loadFromStream(pngBytes({30, 30}), "L", {0, 0}, {0, 100});
+            picture->setPicName("L");
+            lesson.shapes().append(picture.release());
+            QVERIFY(lesson.saveLesson(dir.filePath("lesson.les")));
+        }
+        QList<QUrl> urls;
+        for (const QString& d : dropped)
+            urls << (d.contains(':') ? QUrl(d) : QUrl::fromLocalFile(dir.filePath(d)));
+
+        if (onPlateStrip) {
+            QStringList shown;
+            for (const drops::Action& a : drops::plan(urls, drops::Target::PlateStrip))
+                shown << (a.kind == drops::Action::Kind::ShowFragment ? QFileInfo(a.path).fileName()
+                                                                      : QStringLiteral("?"));
+            QCOMPARE(shown, row);
+            return;
+        }
+        auto view = makeView({});
+        for (const QString& b : before)
+            view->lesson().addPictureFile(dir.filePath(b));
+        m_services.messages.clear();
+        m_services.answers.clear();
+        for (MsgAnswer a : answers)
+            m_services.answers.enqueue(a);
+
+        QMimeData data;
+        data.setUrls(urls);
+        const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
+        QDragEnterEvent enter({40, 40}, offered, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(view->viewport(), &enter);
+        QCOMPARE(enter.isAccepted(), !row.isEmpty() || !messages.isEmpty());
+        if (enter.isAccepted()) {
+            QDropEvent drop({40, 40}, offered, &data, Qt::LeftButton, {});
+            QCoreApplication::sendEvent(view->viewport(), &drop);
+            QVERIFY(drop.isAccepted());
+            QCOMPARE(drop.dropAction(), Qt::CopyAction); // a move would delete the files
+            QTest::qWait(20);                            // the files are taken after the drop
+        }
+        QStringList captions;
+        for (const ::Shape* shape : view->scene().shapes())
+            if (const auto* p = dynamic_cast<const BmpRect*>(shape))
+                captions << QString::fromLatin1(p->picName());
+        QCOMPARE(captions, row);
+        QCOMPARE(m_services.messageTexts(), messages);
     }
 
     void endDrag() {

@@ -14,6 +14,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <cmath>
 
@@ -257,6 +258,83 @@ private slots:
         view.showPicture(nullptr);
         QCOMPARE(animation.last().at(0).toBool(), false);
         QVERIFY(!view.currentPicture());
+    }
+
+    // A stroke drawn with the mouse is held in plate units: drawn where the pointer went, and
+    // after a zoom, a pan or a new size still on the same spot of the picture, on screen.
+    void strokesStayOnPicture_data() {
+        QTest::addColumn<bool>("arrow");
+        QTest::addColumn<QString>("change");
+        for (bool arrow : {false, true})
+            for (const char* change : {"zoom in", "zoom out", "pan", "resize"})
+                QTest::newRow(qPrintable(QString(arrow ? "arrow, " : "pen, ") + change))
+                    << arrow << QString(change);
+    }
+    void strokesStayOnPicture() {
+        QFETCH(bool, arrow);
+        QFETCH(QString, change);
+        PreView view(QStringLiteral("/content/"));
+        view.resize(800, 600);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        view.showPicture(picture(400, 300, "p"));
+        QTest::keyClick(&view, arrow ? Qt::Key_A : Qt::Key_P);
+        QCOMPARE(view.penTool(), arrow ? PreView::PenTool::Arrow : PreView::PenTool::Pen);
+
+        // Pixel of a point of the picture given as fractions from its upper-left corner, and
+        // back.
+        const BmpRect& shown = *view.currentPicture();
+        auto toPixel = [&](QPointF f) {
+            const PointD ul = view.transform().toPixels(shown.corner(3));
+            const PointD lr = view.transform().toPixels(shown.corner(1));
+            return QPointF(ul.x + (lr.x - ul.x) * f.x(), ul.y + (lr.y - ul.y) * f.y());
+        };
+        auto onPicture = [&](PointD plate) {
+            const PointD ul = view.transform().toPixels(shown.corner(3));
+            const PointD lr = view.transform().toPixels(shown.corner(1));
+            const PointD q = view.transform().toPixels(plate);
+            return QPointF((q.x - ul.x) / (lr.x - ul.x), (q.y - ul.y) / (lr.y - ul.y));
+        };
+        const QList<QPointF> path = {{0.25, 0.5}, {0.5, 0.35}, {0.75, 0.5}};
+        QTest::mousePress(&view, Qt::LeftButton, {}, toPixel(path[0]).toPoint());
+        for (const QPointF& f : path.mid(1))
+            QTest::mouseMove(&view, toPixel(f).toPoint());
+        QTest::mouseRelease(&view, Qt::LeftButton, {}, toPixel(path.last()).toPoint());
+        QCOMPARE(view.strokes()->count(), 1);
+        const PointDArray points = view.strokes()->shapes().front()->points();
+        const QList<QPointF> expected = arrow ? QList<QPointF>{path.first(), path.last()} : path;
+        QCOMPARE(int(points.size()), int(expected.size()));
+        QList<QPointF> placed;
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            placed << onPicture(points[i]);
+            const QPointF off = (placed.last() - expected[int(i)]) * 400; // ~ picture pixels
+            QVERIFY2(off.manhattanLength() < 3, qPrintable(QString::number(i)));
+        }
+
+        const QPointF before = (toPixel(placed[0]) + toPixel(placed[1])) / 2;
+        if (change == "pan") {
+            QTest::mousePress(&view, Qt::MiddleButton, {}, QPoint(100, 100));
+            QTest::mouseMove(&view, QPoint(160, 130));
+            QTest::mouseRelease(&view, Qt::MiddleButton, {}, QPoint(160, 130));
+        } else if (change == "resize") {
+            view.resize(1200, 900);
+            QTRY_COMPARE(view.transform().viewHeight, 900.0);
+        } else {
+            QTest::mouseMove(&view, before.toPoint() + QPoint(120, 40));
+            const int delta = change == "zoom in" ? 120 : -120;
+            QWheelEvent wheel(QPointF(before) + QPointF(120, 40), view.mapToGlobal(QPointF(0, 0)),
+                              {}, {0, delta}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(&view, &wheel);
+        }
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            const QPointF off = (onPicture(points[i]) - placed[int(i)]) * 400;
+            QVERIFY(off.manhattanLength() < 0.01);
+        }
+        const QPointF after = (toPixel(placed[0]) + toPixel(placed[1])) / 2;
+        QVERIFY2((after - before).manhattanLength() > 10, "the change moved nothing");
+        const QColor seen = view.grab().toImage().pixelColor(after.toPoint());
+        QVERIFY2(seen.red() > 200 && seen.green() < 80 && seen.blue() < 80,
+                 qPrintable(seen.name()));
     }
 };
 
