@@ -231,20 +231,20 @@ private slots:
         QTest::addColumn<QString>("help");
         QTest::newRow("plain") << "/opt/tm/TrevalonMedia"
                                << "/opt/tm/source/"
-                               << "/opt/tm/TrevalonMedia.chm";
+                               << "/opt/tm/help/index.html";
         QTest::newRow("windows name") << "/opt/tm/TrevalonMedia.exe"
                                       << "/opt/tm/source/"
-                                      << "/opt/tm/TrevalonMedia.chm";
+                                      << "/opt/tm/help/index.html";
         QTest::newRow("program name inside the path")
             << "/srv/TrevalonMedia.exe.d/TrevalonMedia"
             << "/srv/TrevalonMedia.exe.d/source/"
-            << "/srv/TrevalonMedia.exe.d/TrevalonMedia.chm";
+            << "/srv/TrevalonMedia.exe.d/help/index.html";
         QTest::newRow("a source folder higher up") << "/home/t/source/tm/TrevalonMedia"
                                                    << "/home/t/source/tm/source/"
-                                                   << "/home/t/source/tm/TrevalonMedia.chm";
+                                                   << "/home/t/source/tm/help/index.html";
         QTest::newRow("root folder") << "/TrevalonMedia"
                                      << "/source/"
-                                     << "/TrevalonMedia.chm";
+                                     << "/help/index.html";
     }
     void folders() {
         QFETCH(QString, exe);
