@@ -17,15 +17,11 @@ const QString kTitle = QStringLiteral("Справка — Тревалон-Ме�
 // Keeps the help a closed set of local pages: a link that leads anywhere else does nothing.
 class HelpPage : public QWebEnginePage {
 public:
-    HelpPage(const QString& folder, QObject* parent)
-        : QWebEnginePage(parent), m_folder(QDir::cleanPath(folder) + QLatin1Char('/')) {}
+    HelpPage(const QString& folder, QObject* parent) : QWebEnginePage(parent), m_folder(folder) {}
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType, bool) override {
-        if (!url.isLocalFile())
-            return false;
-        const QString path = QDir::cleanPath(url.toLocalFile());
-        return path.startsWith(m_folder);
+        return isHelpLink(m_folder, url);
     }
 
 private:
@@ -38,6 +34,14 @@ QPointer<HelpWindow>& theWindow() {
 }
 
 } // namespace
+
+bool isHelpLink(const QString& helpFolder, const QUrl& url) {
+    if (!url.isLocalFile())
+        return false;
+    // The folder with its slash: a neighbour whose name starts the same is outside.
+    const QString folder = QDir::cleanPath(helpFolder) + QLatin1Char('/');
+    return QDir::cleanPath(url.toLocalFile()).startsWith(folder);
+}
 
 HelpWindow::HelpWindow(const QString& helpFolder, QWidget* parent)
     : QWidget(parent, Qt::Window), m_folder(QDir::cleanPath(helpFolder)) {

@@ -6,6 +6,9 @@
 
 class QWebEngineView;
 
+// Whether a link of the help leads to a page inside its folder (the only ones it follows).
+bool isHelpLink(const QString& helpFolder, const QUrl& url);
+
 // The program's help: its HTML pages in a window of its own, with back, forward and the
 // contents page. Links stay inside the help folder.
 class HelpWindow : public QWidget {
