@@ -42,8 +42,9 @@ if [ "$(id -u)" -ne 0 ] || ! command -v debootstrap >/dev/null; then
 fi
 
 # The machine's own Debian mirror (deb822 or one-line sources); TM_DEBIAN_MIRROR overrides.
-mirror=${TM_DEBIAN_MIRROR:-$(grep -hsE '^(URIs:|deb )' /etc/apt/sources.list /etc/apt/sources.list.d/*.sources \
-  /etc/apt/sources.list.d/*.list | grep -oE 'https?://[^ ]*/debian/?( |$)' | head -n1 | tr -d ' ')}
+mirror=${TM_DEBIAN_MIRROR:-$( (cat /etc/apt/sources.list /etc/apt/sources.list.d/*.sources \
+  /etc/apt/sources.list.d/*.list 2>/dev/null || true) | grep -E '^(URIs:|deb )' |
+  grep -oE 'https?://[^ ]*/debian/?( |$)' | head -n1 | tr -d ' ' || true)}
 mirror=${mirror:-http://deb.debian.org/debian}
 
 mkdir -p "$work/archives"
@@ -78,6 +79,7 @@ deb $suite_security bookworm-security main
 SOURCES
 bind -t proc proc "$root/proc"
 bind -t tmpfs tmpfs "$root/dev/shm"
+mkdir -p "$root/dev/pts" && bind -t devpts -o newinstance,ptmxmode=0666 devpts "$root/dev/pts"
 bind -t tmpfs tmpfs "$root/tmp"
 bind --bind "$work/archives" "$root/var/cache/apt/archives"
 cp "$deb" "$root/tmp/"
