@@ -158,7 +158,8 @@ bool QtWindowServices::openChecked(const QString& root, const QString& path,
                                    const QString& missingText, const HelpViewer& viewer) {
     const ShellPolicy::Check check = ShellPolicy::check(root, path);
     if (check.allowed())
-        return viewer ? viewer(check.resolvedPath) : m_opener(QUrl::fromLocalFile(check.resolvedPath));
+        return viewer ? viewer(check.resolvedPath)
+                      : m_opener(QUrl::fromLocalFile(check.resolvedPath));
     if (check.verdict == ShellPolicy::Verdict::EmptyPath)
         return false;
     const QString shown = QDir::toNativeSeparators(path);

@@ -239,10 +239,9 @@ private slots:
         QTest::newRow("windows name") << "/opt/tm/TrevalonMedia.exe"
                                       << "/opt/tm/source/"
                                       << "/opt/tm/help/index.html";
-        QTest::newRow("program name inside the path")
-            << "/srv/TrevalonMedia.exe.d/TrevalonMedia"
-            << "/srv/TrevalonMedia.exe.d/source/"
-            << "/srv/TrevalonMedia.exe.d/help/index.html";
+        QTest::newRow("program name inside the path") << "/srv/TrevalonMedia.exe.d/TrevalonMedia"
+                                                      << "/srv/TrevalonMedia.exe.d/source/"
+                                                      << "/srv/TrevalonMedia.exe.d/help/index.html";
         QTest::newRow("a source folder higher up") << "/home/t/source/tm/TrevalonMedia"
                                                    << "/home/t/source/tm/source/"
                                                    << "/home/t/source/tm/help/index.html";
