@@ -177,7 +177,7 @@ void CMainFrame::buildMenus() {
     addCommand(m_lessonMenu, QStringLiteral("Редактировать"), ResId::kCmdEditLesson);
 
     m_helpMenu = addPopup(QStringLiteral("Описание"));
-    addCommand(m_helpMenu, QStringLiteral("Помошь"), ResId::kCmdHelp);
+    addCommand(m_helpMenu, QStringLiteral("Помошь"), ResId::kCmdHelp, QKeySequence(Qt::Key_F1));
     m_helpMenu->addSeparator();
     addCommand(m_helpMenu, QStringLiteral("О программе"), ResId::kCmdAbout);
     updateCommandStates();

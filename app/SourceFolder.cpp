@@ -25,5 +25,7 @@ QString helpFileFor(const QString& contentFolder) {
     QString folder = contentFolder;
     if (folder.endsWith(kContentSubfolder))
         folder.chop(kContentSubfolder.size());
-    return folder + QStringLiteral("TrevalonMedia.chm");
+    // The help is a folder of HTML pages shipped beside the program; a compiled Windows help
+    // file would need a viewer Debian does not have.
+    return folder + QStringLiteral("help/index.html");
 }

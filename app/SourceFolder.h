@@ -10,5 +10,5 @@ QString sourceFolder();
 // The same rule for a given executable path (absolute, '/'-separated).
 QString contentFolderFor(const QString& executablePath);
 
-// The help file beside the executable: the content folder's parent + "TrevalonMedia.chm".
+// The help start page beside the executable: the content folder's parent + "help/index.html".
 QString helpFileFor(const QString& contentFolder);

@@ -1,6 +1,7 @@
 #include "CKovrelApp.h"
 #include "CMainFrame.h"
 #include "CommandLine.h"
+#include "HelpWindow.h"
 #include "QtWindowServices.h"
 #include "ScreenshotJob.h"
 #include "SourceFolder.h"
@@ -76,9 +77,12 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TrevalonMedia"));
     QApplication::setApplicationVersion(QStringLiteral("1.0.1.7"));
+    // Lets the desktop match the windows to the installed menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("trevalonmedia"));
 
     installRussianTranslation(app);
     QtWindowServices services;
+    services.setHelpViewer(&HelpWindow::showPage);
 
     // Qt removed its own options (-platform …); what is left names the lesson.
     const StartOptions options = parseStartOptions(app.arguments().mid(1));

@@ -17,7 +17,6 @@ add_custom_command(
   VERBATIM)
 add_custom_target(ruffle_player ALL DEPENDS ${_ruffle_stamp})
 
-# The release package puts the player beside the program: <program dir>/ruffle/.
-set(TM_PROGRAM_INSTALL_DIR "bin" CACHE STRING "Where the install step puts the program")
+# The install step puts the player beside the program: <program dir>/ruffle/.
 install(DIRECTORY ${TM_RUFFLE_DIR}/ DESTINATION ${TM_PROGRAM_INSTALL_DIR}/ruffle OPTIONAL
         FILES_MATCHING PATTERN "*.js" PATTERN "*.wasm" PATTERN "LICENSE*" PATTERN "package.json")

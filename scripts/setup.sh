@@ -21,6 +21,9 @@ PACKAGES=(
   dbus
   # independent checks of the files we write
   python3 python3-olefile libolecf-utils
+  # the Debian package and its checks (the install test's minimal root needs debootstrap)
+  dpkg-dev lintian desktop-file-utils librsvg2-bin shared-mime-info xdg-utils
+  libfile-mimeinfo-perl debootstrap
   # the Flash player over a picture (Ruffle's web build) comes from npm at build time
   nodejs
 )

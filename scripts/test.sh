@@ -25,6 +25,15 @@ cmake --build build -j "$jobs"
 echo "== tests"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
+# The package is built and checked every time; installing it into a fresh Debian root
+# downloads the browser engine and takes minutes, so only on request.
+if [ "${TM_PACKAGE_TEST:-0}" = "1" ]; then
+  bash scripts/package_test.sh
+else
+  bash scripts/package_test.sh --no-install
+  echo "package: install test SKIPPED (set TM_PACKAGE_TEST=1 to install into a fresh Debian 12 root)"
+fi
+
 echo "== tests under ASan + UBSan"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTM_WERROR=ON -DTM_SANITIZE=ON \
   -DTM_BENCH=OFF

@@ -70,6 +70,10 @@ void QtWindowServices::setOpener(Opener opener) {
     m_opener = opener ? std::move(opener) : Opener(desktopOpen);
 }
 
+void QtWindowServices::setHelpViewer(HelpViewer viewer) {
+    m_helpViewer = std::move(viewer);
+}
+
 MsgAnswer QtWindowServices::messageBox(const QString& text, const QString& title,
                                        MsgButtons buttons, MsgIcon icon) {
     // On the heap: the owner may close while the box is open, and takes its children along.
@@ -151,10 +155,11 @@ FileDialogResult QtWindowServices::fileDialog(const FileDialogRequest& request) 
 }
 
 bool QtWindowServices::openChecked(const QString& root, const QString& path,
-                                   const QString& missingText) {
+                                   const QString& missingText, const HelpViewer& viewer) {
     const ShellPolicy::Check check = ShellPolicy::check(root, path);
     if (check.allowed())
-        return m_opener(QUrl::fromLocalFile(check.resolvedPath));
+        return viewer ? viewer(check.resolvedPath)
+                      : m_opener(QUrl::fromLocalFile(check.resolvedPath));
     if (check.verdict == ShellPolicy::Verdict::EmptyPath)
         return false;
     const QString shown = QDir::toNativeSeparators(path);
@@ -173,7 +178,8 @@ bool QtWindowServices::shellOpen(const QString& path) {
 }
 
 bool QtWindowServices::showHelp(const QString& helpFile) {
-    return openChecked(m_helpRoot, helpFile, QStringLiteral("Файл справки не найден:\n%1"));
+    return openChecked(m_helpRoot, helpFile, QStringLiteral("Файл справки не найден:\n%1"),
+                       m_helpViewer);
 }
 
 bool installRussianTranslation(QCoreApplication& app) {

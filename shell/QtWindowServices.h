@@ -10,7 +10,7 @@
 class QCoreApplication;
 
 // The window services on Qt Widgets: message boxes and file dialogs owned by the active
-// window, and the desktop's "open" for documents of the content folder and for the help file.
+// window, the desktop's "open" for documents of the content folder, and the help pages.
 // Installs itself as the program's services on construction and uninstalls on destruction.
 class QtWindowServices final : public WindowServices {
 public:
@@ -30,6 +30,10 @@ public:
     QString helpRoot() const { return m_helpRoot; }
     // Replaces QDesktopServices::openUrl (tests record instead of launching programs).
     void setOpener(Opener opener);
+    // Shows a checked help page in a window of the program; without one the page goes to the
+    // desktop's opener like any document.
+    using HelpViewer = std::function<bool(const QString& page)>;
+    void setHelpViewer(HelpViewer viewer);
 
     MsgAnswer messageBox(const QString& text, const QString& title, MsgButtons buttons,
                          MsgIcon icon) override;
@@ -40,11 +44,13 @@ public:
     bool showHelp(const QString& helpFile) override;
 
 private:
-    bool openChecked(const QString& root, const QString& path, const QString& missingText);
+    bool openChecked(const QString& root, const QString& path, const QString& missingText,
+                     const HelpViewer& viewer = {});
 
     QString m_contentRoot;
     QString m_helpRoot;
     Opener m_opener;
+    HelpViewer m_helpViewer;
 };
 
 // Loads Qt's own Russian translation (qtbase_ru.qm from Qt's translations folder), so that

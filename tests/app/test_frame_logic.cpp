@@ -1,10 +1,14 @@
 #include "CommandLine.h"
 #include "ControlKeyRule.h"
+#include "HelpWindow.h"
 #include "PaneLayout.h"
 #include "PlaybackScreen.h"
 #include "RecentFiles.h"
 #include "SourceFolder.h"
 
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -232,20 +236,19 @@ private slots:
         QTest::addColumn<QString>("help");
         QTest::newRow("plain") << "/opt/tm/TrevalonMedia"
                                << "/opt/tm/source/"
-                               << "/opt/tm/TrevalonMedia.chm";
+                               << "/opt/tm/help/index.html";
         QTest::newRow("windows name") << "/opt/tm/TrevalonMedia.exe"
                                       << "/opt/tm/source/"
-                                      << "/opt/tm/TrevalonMedia.chm";
-        QTest::newRow("program name inside the path")
-            << "/srv/TrevalonMedia.exe.d/TrevalonMedia"
-            << "/srv/TrevalonMedia.exe.d/source/"
-            << "/srv/TrevalonMedia.exe.d/TrevalonMedia.chm";
+                                      << "/opt/tm/help/index.html";
+        QTest::newRow("program name inside the path") << "/srv/TrevalonMedia.exe.d/TrevalonMedia"
+                                                      << "/srv/TrevalonMedia.exe.d/source/"
+                                                      << "/srv/TrevalonMedia.exe.d/help/index.html";
         QTest::newRow("a source folder higher up") << "/home/t/source/tm/TrevalonMedia"
                                                    << "/home/t/source/tm/source/"
-                                                   << "/home/t/source/tm/TrevalonMedia.chm";
+                                                   << "/home/t/source/tm/help/index.html";
         QTest::newRow("root folder") << "/TrevalonMedia"
                                      << "/source/"
-                                     << "/TrevalonMedia.chm";
+                                     << "/help/index.html";
     }
     void folders() {
         QFETCH(QString, exe);
@@ -308,6 +311,46 @@ private slots:
         QCOMPARE(playback::loadChoice(settings), (playback::ScreenChoice{"screen", 1}));
         playback::saveChoice(settings, {});
         QVERIFY(!playback::loadChoice(settings).isSet());
+    }
+
+    void helpLinks_data() {
+        QTest::addColumn<QUrl>("url");
+        QTest::addColumn<bool>("followed");
+        QTest::newRow("page") << QUrl("file:///opt/tm/help/lesson.html") << true;
+        QTest::newRow("anchor") << QUrl("file:///opt/tm/help/pen.html#keys") << true;
+        QTest::newRow("up and out") << QUrl("file:///opt/tm/help/../source/x.htm") << false;
+        QTest::newRow("neighbour folder") << QUrl("file:///opt/tm/help2/index.html") << false;
+        QTest::newRow("web") << QUrl("https://example.org/") << false;
+    }
+    void helpLinks() {
+        QFETCH(QUrl, url);
+        QFETCH(bool, followed);
+        QCOMPARE(isHelpLink("/opt/tm/help/", url), followed);
+    }
+
+    // The shipped pages: every link leads to a page that is there, each page has a title,
+    // and the contents page reaches every page.
+    void shippedHelpPages() {
+        const QDir dir(QStringLiteral(TM_HELP_DIR));
+        const QStringList pages = dir.entryList({"*.html"}, QDir::Files);
+        QVERIFY(pages.contains("index.html"));
+        static const QRegularExpression href("href=\"([^\"#]*)[^\"]*\"");
+        QStringList fromIndex;
+        for (const QString& page : pages) {
+            QFile f(dir.filePath(page));
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const QString html = QString::fromUtf8(f.readAll());
+            QVERIFY2(html.contains(QRegularExpression("<title>[^<]+</title>")), qPrintable(page));
+            for (const QRegularExpressionMatch& m : href.globalMatch(html)) {
+                const QString target = m.captured(1);
+                QVERIFY2(!target.contains(':'), qPrintable(page + ": " + target));
+                QVERIFY2(dir.exists(target), qPrintable(page + ": " + target));
+                if (page == "index.html")
+                    fromIndex << target;
+            }
+        }
+        for (const QString& page : pages)
+            QVERIFY2(page == "index.html" || fromIndex.contains(page), qPrintable(page));
     }
 };
 

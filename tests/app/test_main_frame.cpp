@@ -132,7 +132,7 @@ private slots:
         QCOMPARE(actions.calls, calls);
         QCOMPARE(about.count(), id == ResId::kCmdAbout ? 1 : 0);
         QCOMPARE(services.helpShown, id == ResId::kCmdHelp
-                                         ? QStringList{content.path() + "/TrevalonMedia.chm"}
+                                         ? QStringList{content.path() + "/help/index.html"}
                                          : QStringList{});
     }
 

@@ -215,29 +215,42 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("opened");
         QTest::addColumn<QString>("message"); // start of the message shown; empty = none
+        QTest::addColumn<bool>("help");       // showHelp with a help viewer, not shellOpen
 
-        QTest::newRow("document") << "clip.avi" << true << "";
-        QTest::newRow("missing document") << "gone.avi" << false << "Файл не найден";
-        QTest::newRow("script") << "run.sh" << false << "Файл не открыт";
+        QTest::newRow("document") << "clip.avi" << true << "" << false;
+        QTest::newRow("missing document") << "gone.avi" << false << "Файл не найден" << false;
+        QTest::newRow("script") << "run.sh" << false << "Файл не открыт" << false;
+        QTest::newRow("help page to the help window") << "help/index.html" << true << "" << true;
+        QTest::newRow("missing help page")
+            << "help/gone.html" << false << "Файл справки не найден" << true;
     }
 
     void shellOpen() {
         QFETCH(QString, name);
         QFETCH(bool, opened);
         QFETCH(QString, message);
+        QFETCH(bool, help);
 
-        QDir(m_dir.path()).mkpath("source");
-        for (const char* file : {"source/clip.avi", "source/run.sh", "outside.txt"}) {
+        QDir(m_dir.path()).mkpath("source/help");
+        for (const char* file :
+             {"source/clip.avi", "source/run.sh", "outside.txt", "source/help/index.html"}) {
             QFile f(m_dir.filePath(file));
             QVERIFY(f.open(QIODevice::WriteOnly));
         }
         QtWindowServices services;
         services.setContentRoot(m_dir.filePath("source"));
+        services.setHelpRoot(m_dir.filePath("source"));
         QList<QUrl> urls;
         services.setOpener([&](const QUrl& url) {
             urls << url;
             return true;
         });
+        QStringList pages;
+        if (help)
+            services.setHelpViewer([&](const QString& page) {
+                pages << page;
+                return true;
+            });
         QString shown;
         if (!message.isEmpty())
             whenModal<QMessageBox>([&](QMessageBox* b) {
@@ -246,11 +259,10 @@ private slots:
             });
 
         const QString path = name.isEmpty() ? QString() : m_dir.filePath("source/" + name);
-        QCOMPARE(services.shellOpen(path), opened);
-        if (opened)
-            QCOMPARE(urls, QList<QUrl>{QUrl::fromLocalFile(path)});
-        else
-            QVERIFY(urls.isEmpty());
+        QCOMPARE(help ? services.showHelp(path) : services.shellOpen(path), opened);
+        // A help page goes to the help window only, never to the desktop.
+        QCOMPARE(urls, opened && !help ? QList<QUrl>{QUrl::fromLocalFile(path)} : QList<QUrl>{});
+        QCOMPARE(pages, opened && help ? QStringList{path} : QStringList{});
         if (!message.isEmpty()) {
             QVERIFY2(shown.startsWith(message), qPrintable(shown));
             QVERIFY(shown.contains(name.section('/', -1)));
