@@ -105,7 +105,7 @@ Found readBack(const QString& path, Messages& messages) {
     storage.close();
     if (!read || !messages.texts.isEmpty() || sink.names.size() != kPictures)
         return Found::Damaged;
-    for (const QByteArray prefix : {QByteArray("old-"), QByteArray("new-")}) {
+    for (const QByteArray& prefix : {QByteArray("old-"), QByteArray("new-")}) {
         bool all = true;
         for (int i = 0; i < kPictures && all; ++i)
             all = sink.names[i] == prefix + QByteArray::number(100 + i);
@@ -128,7 +128,8 @@ print(n)
 
 bool haveOlefile() {
     QProcess p;
-    p.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QStringLiteral("import olefile")});
+    p.start(QStringLiteral("/usr/bin/python3"),
+            {QStringLiteral("-c"), QStringLiteral("import olefile")});
     return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
@@ -188,8 +189,8 @@ int main(int argc, char** argv) {
         return 1;
     const bool olefile = haveOlefile();
 
-    int kills = 0, olds = 0, news = 0, damaged = 0, oleDamaged = 0, leftovers = 0,
-        withLeftover = 0, cleaned = 0, tripped = 0;
+    int kills = 0, olds = 0, news = 0, damaged = 0, oleDamaged = 0, leftovers = 0, withLeftover = 0,
+        cleaned = 0, tripped = 0;
     std::fflush(stdout);
     for (int run = 0; run < runs; ++run) {
         int ready[2];

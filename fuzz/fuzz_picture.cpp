@@ -25,8 +25,8 @@ void application() {
     (void)offscreen;
     (void)app;
     // Decoders' complaints about damaged input are expected by the thousand.
-    static const QtMessageHandler quiet = qInstallMessageHandler(
-        [](QtMsgType, const QMessageLogContext&, const QString&) {});
+    static const QtMessageHandler quiet =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     (void)quiet;
     gfx::installDecodeLimits();
 }
