@@ -215,7 +215,18 @@ void Lesson::saveLessonFile() {
         return;
     }
     if (m_modified)
-        saveTo(m_scene.filePath());
+        saveNamed();
+}
+
+bool Lesson::saveNamed() {
+    if (saveTo(m_scene.filePath()))
+        return true;
+    // Hours of work must not be stuck behind a full or read-only stick.
+    const FileDialogResult chosen = chooseSavePath();
+    if (!chosen.accepted || chosen.path.isEmpty() || !saveTo(chosen.path))
+        return false;
+    setDocumentTitle(chosen.fileTitle);
+    return true;
 }
 
 Lesson::SaveChanges Lesson::askToSaveChanges() {
@@ -231,14 +242,12 @@ Lesson::SaveChanges Lesson::askToSaveChanges() {
         return SaveChanges::Declined;
     if (answer != MsgAnswer::Yes)
         return SaveChanges::Cancelled;
-    QString path = m_scene.filePath();
-    if (unnamed) {
-        const FileDialogResult chosen = chooseSavePath();
-        if (!chosen.accepted || chosen.path.isEmpty())
-            return SaveChanges::DialogCancelled;
-        path = chosen.path;
-    }
-    return saveTo(path) ? SaveChanges::Saved : SaveChanges::SaveFailed;
+    if (!unnamed)
+        return saveNamed() ? SaveChanges::Saved : SaveChanges::SaveFailed;
+    const FileDialogResult chosen = chooseSavePath();
+    if (!chosen.accepted || chosen.path.isEmpty())
+        return SaveChanges::DialogCancelled;
+    return saveTo(chosen.path) ? SaveChanges::Saved : SaveChanges::SaveFailed;
 }
 
 void Lesson::newLesson() {

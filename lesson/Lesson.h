@@ -61,7 +61,8 @@ public:
     // cannot be read.
     void loadLessonFile(const QString& path);
     // "Урок пуст" for an empty lesson; the save dialog "Сохранение файла урока" for an
-    // unnamed one; a named lesson is written only when modified. A failed save keeps the
+    // unnamed one; a named lesson is written only when modified, and when its file cannot be
+    // written the save dialog follows the message. A failed or cancelled save keeps the
     // lesson's path, window text and modified flag as they were.
     void saveLessonFile();
     // The save-changes question where due; false (the window stays open) on Cancel, on a
@@ -90,6 +91,9 @@ private:
     FileDialogResult chooseSavePath();
     // Saves to path; on failure the lesson's path goes back to what it was.
     bool saveTo(const QString& path);
+    // Saves a named lesson to its file; when that fails (full disk, read-only folder, the file
+    // held by another instance) the save dialog follows, so the lesson can go elsewhere.
+    bool saveNamed();
     // The one place a lesson file is read; done(ok) follows when the read is over.
     void startLoad(const QString& path, const std::function<void(bool)>& done);
     // Replaces the lesson by the one at path, titled title (an empty lesson when unreadable).

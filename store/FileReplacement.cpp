@@ -1,5 +1,6 @@
 #include "FileReplacement.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,6 +16,38 @@ namespace {
 // Room left in a file name (most file systems allow 255 bytes) for the temporary's affixes.
 constexpr qsizetype kMaxTemporaryStem = 200;
 constexpr int kCreateAttempts = 64;
+// A temporary file this old, that nobody holds, was left by a save that died (a killed or
+// crashed process, a power cut): no live save leaves its temporary file untouched this long.
+constexpr qint64 kStaleSeconds = 3600;
+
+QString temporaryName(const QString& stem, quint32 tag) {
+    return QStringLiteral(".%1.%2.tmp").arg(stem).arg(tag, 8, 16, QChar('0'));
+}
+
+// Removes the temporary files earlier saves of this target left behind. Each one has a name
+// of its own, so none is ever in a later save's way; this only keeps them from piling up.
+void removeStaleTemporaries(const QDir& folder, const QString& stem) {
+    const QString prefix = QStringLiteral(".") + stem + QStringLiteral(".");
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    for (const QString& name : folder.entryList({prefix + QStringLiteral("*.tmp")},
+                                                QDir::Files | QDir::Hidden | QDir::System)) {
+        const QString tag = name.mid(prefix.size(), name.size() - prefix.size() - 4);
+        bool hex = tag.size() == 8;
+        (void)tag.toUInt(&hex, 16);
+        if (!hex || name != temporaryName(stem, tag.toUInt(nullptr, 16)))
+            continue;
+        const QString path = folder.filePath(name);
+        const QByteArray encoded = QFile::encodeName(path);
+        struct stat st {};
+        if (::lstat(encoded.constData(), &st) != 0 || !S_ISREG(st.st_mode) ||
+            now - qint64(st.st_mtime) < kStaleSeconds)
+            continue;
+        // A save that writes it holds its lock.
+        FileLock lock;
+        if (lock.acquire(path, FileLock::Access::Read))
+            ::unlink(encoded.constData());
+    }
+}
 
 int openRetrying(const QByteArray& path, int flags, mode_t mode = 0) {
     int fd;
@@ -74,10 +107,9 @@ FileReplacement::Status FileReplacement::prepare() {
     const QFileInfo info(m_target);
     const QString stem = info.fileName().left(kMaxTemporaryStem);
     const QDir folder = info.absoluteDir();
+    removeStaleTemporaries(folder, stem);
     for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
-        const QString name = QStringLiteral(".%1.%2.tmp")
-                                 .arg(stem)
-                                 .arg(QRandomGenerator::global()->generate(), 8, 16, QChar('0'));
+        const QString name = temporaryName(stem, QRandomGenerator::global()->generate());
         const QString path = folder.filePath(name);
         const QByteArray encoded = QFile::encodeName(path);
         const int fd = openRetrying(encoded, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);

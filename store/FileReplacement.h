@@ -28,7 +28,9 @@ public:
 
     // Checks the old file (if any), holds its lock until commit so no other opener starts on
     // it meanwhile, and creates the empty temporary file with the old file's permissions (or
-    // the default ones for a new file).
+    // the default ones for a new file). Its name is new for every save, so a temporary file a
+    // killed save left behind is never in the way; such files of this target, once over an
+    // hour old and held by nobody, are removed here.
     Status prepare();
     const QString& temporaryPath() const { return m_temporary; }
     // Flushes the temporary file to disk and renames it over the target (a symbolic link is

@@ -16,6 +16,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace {
 
 const QString kQuestion = QStringLiteral("Сохранить изменения в уроке?");
@@ -84,6 +91,48 @@ struct FakeFrame final : FrameControl {
     void endDrags() override {}
 };
 
+// A lesson file that goes bad under the reader: every read fails (an I/O error), or the file is
+// cut short once it is open (a stick pulled out).
+struct FailingRead final : FileLock::System {
+    bool cutShort = false;
+    QByteArray path;
+    int open(const char* p, int flags, mode_t mode) override {
+        path = p;
+        if (!cutShort)
+            flags = (flags & ~O_ACCMODE) | O_WRONLY;
+        return FileLock::System::open(p, flags, mode);
+    }
+    int flock(int fd, int operation) override {
+        if (cutShort)
+            (void)::truncate(path.constData(), 1536);
+        return FileLock::System::flock(fd, operation);
+    }
+};
+
+// Makes a folder refuse new files, also to root (who ignores permission bits): the
+// immutable attribute where the file system has it. False when neither works here.
+bool makeReadOnly(const QString& folder, bool on) {
+    QFile::setPermissions(folder, on ? QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                           QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther
+                                     : QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (::geteuid() == 0) {
+        const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+        int flags = 0;
+        if (fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+            flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+            (void)::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+        }
+        if (fd >= 0)
+            ::close(fd);
+    }
+    if (!on)
+        return true;
+    QFile probe(folder + "/probe");
+    const bool refused = !probe.open(QIODevice::WriteOnly);
+    probe.remove();
+    return refused;
+}
+
 int count(const ScriptedWindowServices& s, const QString& text) {
     return int(s.messageTexts().count(text));
 }
@@ -105,6 +154,8 @@ private slots:
     void badLessonFiles();
     void addPictureFromFile_data();
     void addPictureFromFile();
+    void failingSaves_data();
+    void failingSaves();
 };
 
 // Steps: "del X" selects X and deletes it; "move X>Y" / "move X<Y" drops X on the right / left
@@ -272,7 +323,7 @@ void TestLesson::saveChangesProcedure_data() {
     QTest::newRow("new, named changed, Yes") << "new" << "namedModified" << "Y" << none << true << "" << "" << false << "ABC" << true;
     QTest::newRow("new, named changed, No")  << "new" << "namedModified" << "N" << none << true << "" << "" << false << "AB" << true;
     QTest::newRow("new, named changed, Cancel") << "new" << "namedModified" << "C" << none << true << "" << "ABC" << true << "AB" << true;
-    QTest::newRow("new, named changed, Yes, fails") << "new" << "goneModified" << "Y" << none << true << "" << "ABC" << true << "" << true;
+    QTest::newRow("new, named changed, Yes, fails") << "new" << "goneModified" << "Y" << none << true << "save" << "ABC" << true << "" << true;
 
     QTest::newRow("open, empty")             << "open" << "empty" << "" << L{"$other"} << false << "open" << "Z" << false << "" << true;
     QTest::newRow("open, named")             << "open" << "named" << "" << L{"$other"} << false << "open" << "Z" << false << "AB" << true;
@@ -283,7 +334,7 @@ void TestLesson::saveChangesProcedure_data() {
     QTest::newRow("open, unnamed, Cancel")   << "open" << "unnamed" << "C" << L{"$other"} << true << "" << "AB" << true << "" << true;
     QTest::newRow("open, named changed, No") << "open" << "namedModified" << "N" << L{"$other"} << true << "open" << "Z" << false << "AB" << true;
     QTest::newRow("open, named changed, Yes") << "open" << "namedModified" << "Y" << L{"$other"} << true << "open" << "Z" << false << "ABC" << true;
-    QTest::newRow("open, named changed, Yes, fails") << "open" << "goneModified" << "Y" << L{"$other"} << true << "" << "ABC" << true << "" << true;
+    QTest::newRow("open, named changed, Yes, fails") << "open" << "goneModified" << "Y" << L{""} << true << "save" << "ABC" << true << "" << true;
     QTest::newRow("open, named changed, Cancel") << "open" << "namedModified" << "C" << L{"$other"} << true << "" << "ABC" << true << "AB" << true;
 
     QTest::newRow("close, empty")            << "close" << "empty" << "" << none << false << "" << "" << false << "" << true;
@@ -294,7 +345,7 @@ void TestLesson::saveChangesProcedure_data() {
     QTest::newRow("close, unnamed, No")      << "close" << "unnamed" << "N" << none << true << "" << "AB" << true << "" << true;
     QTest::newRow("close, unnamed, Cancel")  << "close" << "unnamed" << "C" << none << true << "" << "AB" << true << "" << false;
     QTest::newRow("close, named changed, Yes") << "close" << "namedModified" << "Y" << none << true << "" << "ABC" << false << "ABC" << true;
-    QTest::newRow("close, named changed, Yes, fails") << "close" << "goneModified" << "Y" << none << true << "" << "ABC" << true << "" << false;
+    QTest::newRow("close, named changed, Yes, fails") << "close" << "goneModified" << "Y" << none << true << "save" << "ABC" << true << "" << false;
     QTest::newRow("close, named changed, No") << "close" << "namedModified" << "N" << none << true << "" << "ABC" << true << "AB" << true;
     QTest::newRow("close, named changed, Cancel") << "close" << "namedModified" << "C" << none << true << "" << "ABC" << true << "AB" << false;
     // clang-format on
@@ -484,6 +535,8 @@ void TestLesson::badLessonFiles_data() {
     QTest::newRow("other record types") << "mixed" << QStringList{} << "P" << true;
     QTest::newRow("picture that does not decode")
         << "undecodable" << QStringList{"Failed to load picture."} << "P" << true;
+    QTest::newRow("every read fails") << "read error" << QStringList{cannotOpen} << "" << false;
+    QTest::newRow("cut short once open") << "cut short" << QStringList{cannotOpen} << "" << false;
 }
 
 void TestLesson::badLessonFiles() {
@@ -497,7 +550,7 @@ void TestLesson::badLessonFiles() {
     vector.replace("BmpRectStream", "VectorLine");
     if (kind.endsWith(".frag"))
         QVERIFY(QFile::copy(QStringLiteral(TM_MALFORMED_DIR "/") + kind, path));
-    else if (kind == "locked")
+    else if (kind == "locked" || kind == "read error" || kind == "cut short")
         fixtures::writeContainer(path, fixtures::documentXml({fixtures::recordXml("P")}),
                                  {{"P", png}});
     else if (kind == "bmprect")
@@ -520,7 +573,14 @@ void TestLesson::badLessonFiles() {
     Lesson lesson(display);
     lesson.addPicture(plate('A'));
     services.chosenFiles.enqueue(path);
+    FailingRead failing;
+    failing.cutShort = kind == "cut short";
+    if (kind == "read error" || kind == "cut short")
+        FileLock::setSystem(&failing);
     lesson.chooseAndLoadLesson();
+    FileLock::setSystem(nullptr);
+    if (kind == "cut short")
+        return; // the file is what the cut left of it
 
     QTEST(services.messageTexts(), "messages");
     QTEST(order(lesson.scene()), "after");
@@ -602,4 +662,83 @@ void TestLesson::addPictureFromFile() {
 }
 
 QTEST_MAIN(TestLesson)
+// A named lesson whose file cannot be written: the old file stays whole, the message says
+// why, the lesson stays modified and the save dialog follows; cancelled, nothing changes,
+// and the next save can put the lesson elsewhere.
+void TestLesson::failingSaves_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("full disk") << "full"
+                               << "Failed Commit";
+    QTest::newRow("read-only folder") << "read-only"
+                                      << "Failed StgCreateStorageEx";
+    QTest::newRow("held by another instance") << "held"
+                                              << "Failed StgCreateStorageEx";
+}
+
+void TestLesson::failingSaves() {
+    QFETCH(QString, fault);
+    QTemporaryDir stick;
+    QTemporaryDir elsewhere;
+    const QString file = stick.filePath("lesson.les");
+    ScriptedWindowServices services;
+    FakeDisplay display;
+    Lesson lesson(display);
+    lesson.addPicture(plate('A'));
+    lesson.addPicture(plate('B', {}, 400));
+    services.chosenFiles.enqueue(file);
+    lesson.saveLessonFile();
+    QCOMPARE(orderInFile(file), QStringLiteral("AB"));
+    WindowServices::install(&services); // orderInFile's own services are gone
+    const QByteArray onDisk = contentOf(file);
+    lesson.addPicture(plate('C', {}, 400));
+
+    FileLock otherInstance;
+    rlimit unlimited{};
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &unlimited) == 0);
+    const auto lift = qScopeGuard([&] {
+        ::setrlimit(RLIMIT_FSIZE, &unlimited);
+        makeReadOnly(stick.path(), false);
+        otherInstance.release();
+    });
+    if (fault == "full") {
+        // Room for less than the new lesson; writes past it fail instead of killing us.
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit full = unlimited;
+        full.rlim_cur = rlim_t(onDisk.size()) + 512;
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &full) == 0);
+    } else if (fault == "read-only") {
+        if (!makeReadOnly(stick.path(), true))
+            QSKIP("this file system lets every writer create files");
+    } else {
+        QVERIFY(otherInstance.acquire(file, FileLock::Access::Read));
+    }
+
+    services.chosenFiles.enqueue(QString()); // the offered dialog is cancelled
+    lesson.saveLessonFile();
+    QFETCH(QString, message);
+    QCOMPARE(services.messageTexts(), QStringList{message});
+    QCOMPARE(services.fileDialogs.size(), 2);
+    QVERIFY(lesson.isModified());
+    QCOMPARE(lesson.scene().filePath(), file);
+    QCOMPARE(lesson.documentTitle(), QStringLiteral("lesson.les"));
+    QCOMPARE(contentOf(file), onDisk);
+    QCOMPARE(QDir(stick.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"lesson.les"});
+
+    // Closing asks; Yes tries the file again and, while it still fails, the dialog puts the
+    // lesson elsewhere. Once the full disk has room, the file itself takes it.
+    if (fault == "full")
+        ::setrlimit(RLIMIT_FSIZE, &unlimited);
+    const QString saved = fault == "full" ? file : elsewhere.filePath("copy.les");
+    services.answers.enqueue(MsgAnswer::Yes);
+    services.chosenFiles.enqueue(saved);
+    QVERIFY(lesson.mayCloseLesson());
+    QVERIFY(!lesson.isModified());
+    QCOMPARE(lesson.scene().filePath(), saved);
+    QCOMPARE(lesson.documentTitle(), QFileInfo(saved).fileName());
+    QCOMPARE(orderInFile(saved), QStringLiteral("ABC"));
+    if (fault != "full")
+        QCOMPARE(contentOf(file), onDisk);
+}
+
 #include "test_lesson.moc"
