@@ -8,7 +8,9 @@ import sys
 
 LAYERS = ["model", "store", "edit", "shell", "view", "lesson", "app"]
 # Folders outside the layer stack and the highest layer each may reach.
-CLIENTS = {"tools": "store", "content": "store", "fuzz": "store"}
+# The fuzz targets drive the lesson commands as a teacher does, so they reach the lesson layer
+# (its headless part: no widget headers).
+CLIENTS = {"tools": "store", "content": "store", "fuzz": "lesson"}
 HEADLESS = {"model", "store", "edit", "tools", "content", "fuzz"}
 WIDGET_HEADER_DIRS = ["/usr/include/x86_64-linux-gnu/qt6/QtWidgets",
                       "/usr/include/qt6/QtWidgets"]
