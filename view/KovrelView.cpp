@@ -90,8 +90,8 @@ void KovrelView::showFragment(const QString& path) {
         return;
     }
 
-    // No parent: the loading window stands on its own, registered as LoadDlg::instance().
-    auto window = std::make_unique<LoadDlg>(nullptr);
+    // Registered as LoadDlg::instance(); it stays above the main frame.
+    auto window = std::make_unique<LoadDlg>(this);
     placeLoadingWindow(*window);
     window->show();
     m_loadDlg = window.get();
