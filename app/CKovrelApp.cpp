@@ -5,7 +5,6 @@
 #include "CMainFrame.h"
 #include "CommandLine.h"
 #include "HtmlView.h"
-#include "PaneActions.h"
 #include "PaneViews.h"
 #include "WindowServices.h"
 
@@ -31,8 +30,7 @@ bool CKovrelApp::initInstance(const QStringList& arguments) {
     m_frame = std::make_unique<CMainFrame>(m_contentFolder);
     m_views = std::make_unique<PaneViews>();
     m_views->install(*m_frame);
-    if (m_actions)
-        m_frame->setPaneActions(m_actions);
+    m_frame->setCommands(m_commands);
     connect(m_frame.get(), &CMainFrame::aboutRequested, this, &CKovrelApp::showAbout);
 
     // A path with spaces may arrive split into several arguments; they are joined again.
@@ -61,7 +59,8 @@ bool CKovrelApp::initInstance(const QStringList& arguments) {
     }
     m_frame->applyPaneProportions();
 
-    m_frame->paneActions().createPanels();
+    if (PanelCommands* panels = m_frame->commands().panels)
+        panels->createPanels();
     m_frame->placePanels();
     return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FrameCommands.h"
 #include "RecentFiles.h"
 
 #include <QObject>
@@ -8,7 +9,6 @@
 
 class CKovrelDoc;
 class CMainFrame;
-class PaneActions;
 class PaneViews;
 class QSettings;
 
@@ -23,8 +23,9 @@ public:
     explicit CKovrelApp(const QString& contentFolder, QObject* parent = nullptr);
     ~CKovrelApp() override;
 
-    // The views' operations for the frame to route to (not owned); set before initInstance.
-    void setPaneActions(PaneActions* actions) { m_actions = actions; }
+    // Command groups for the frame to route to instead of the views' own (not owned); set
+    // before initInstance. Groups left null keep the views' routes.
+    void setCommands(const FrameCommands& commands) { m_commands = commands; }
 
     // Start-up with the positional command-line arguments (program name and options removed).
     // Returns false when start-up cannot go on.
@@ -48,7 +49,7 @@ private:
     std::unique_ptr<CKovrelDoc> m_doc;
     std::unique_ptr<CMainFrame> m_frame;
     QString m_lessonPath;
-    PaneActions* m_actions = nullptr;
+    FrameCommands m_commands;
     // After the frame: the views it holds go before it.
     std::unique_ptr<PaneViews> m_views;
 };

@@ -3,10 +3,11 @@
 #include "ActiveViewFocus.h"
 #include "DisplayState.h"
 #include "HtmlView.h"
-#include "PaneActions.h"
+#include "Instances.h"
 #include "PaneLayout.h"
 #include "PlaceholderPane.h"
 #include "PlaceholderTopicTarget.h"
+#include "PreviewTarget.h"
 #include "ResourceIds.h"
 #include "SourceFolder.h"
 #include "WindowServices.h"
@@ -23,13 +24,6 @@
 
 namespace {
 
-CMainFrame* g_instance = nullptr;
-
-PaneActions& noActions() {
-    static PaneActions none;
-    return none;
-}
-
 bool isInside(const QWidget* pane, const QWidget* w) {
     return pane && w && (pane == w || pane->isAncestorOf(w));
 }
@@ -37,12 +31,13 @@ bool isInside(const QWidget* pane, const QWidget* w) {
 } // namespace
 
 CMainFrame::CMainFrame(const QString& contentFolder, QWidget* parent)
-    : QMainWindow(parent), m_contentFolder(contentFolder), m_actions(&noActions()) {
-    g_instance = this;
+    : QMainWindow(parent), m_contentFolder(contentFolder) {
+    Instances::registerFrame(this);
     DisplayState& display = DisplayState::current();
     display.interactionMode = DisplayState::kModeNormal;
     display.fullScreen = false;
     display.videoShown = false;
+    display.textHidden = false;
 
     setWindowTitle(kViewTitle);
     buildPanes();
@@ -65,12 +60,7 @@ CMainFrame::~CMainFrame() {
     // The topic pane may still hold the placeholder target; it goes with the panes.
     if (m_html)
         m_html->setTopicTarget(nullptr);
-    if (g_instance == this)
-        g_instance = nullptr;
-}
-
-CMainFrame* CMainFrame::instance() {
-    return g_instance;
+    Instances::unregisterFrame(this);
 }
 
 void CMainFrame::buildPanes() {
@@ -92,6 +82,8 @@ void CMainFrame::buildPanes() {
     m_inner->addWidget(m_platePlaceholder);
     m_inner->addWidget(m_previewPlaceholder);
     m_inner->addWidget(new PlaceholderPane(QStringLiteral("LessView"), QStringLiteral("Урок")));
+    for (int i = 0; i < m_inner->count(); ++i)
+        m_inner->widget(i)->installEventFilter(this);
 
     // A resized frame keeps the pane sizes in pixels: the last pane of each splitter takes
     // the whole change.
@@ -107,15 +99,25 @@ void CMainFrame::buildPanes() {
     connect(m_html, &HtmlView::middleButtonReleased, this, &CMainFrame::endDrags);
 
     setCentralWidget(m_outer);
+    m_outer->installEventFilter(this);
+    // A dragged splitter moves the preview and the lesson row: the panels follow.
+    connect(m_outer, &QSplitter::splitterMoved, this, &CMainFrame::placePanels);
+    connect(m_inner, &QSplitter::splitterMoved, this, &CMainFrame::placePanels);
 }
 
 QMenu* CMainFrame::addPopup(const QString& title) {
     return menuBar()->addMenu(title);
 }
 
-void CMainFrame::addCommand(QMenu* menu, const QString& text, int id) {
+void CMainFrame::addCommand(QMenu* menu, const QString& text, int id, const QKeySequence& keys) {
     QAction* action = menu->addAction(text);
     action->setData(id);
+    if (!keys.isEmpty()) {
+        // Also while the menu bar is hidden (full-screen mode): the frame holds the action.
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+    }
     connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
 }
 
@@ -126,8 +128,10 @@ void CMainFrame::buildMenus() {
     addCommand(m_plateMenu, QStringLiteral("Добавить к уроку все"), ResId::kCmdAddAllToLesson);
 
     m_lessonMenu = addPopup(QStringLiteral("Урок"));
-    addCommand(m_lessonMenu, QStringLiteral("Начать урок"), ResId::kCmdStartLesson);
-    addCommand(m_lessonMenu, QStringLiteral("Продолжить урок"), ResId::kCmdContinueLesson);
+    addCommand(m_lessonMenu, QStringLiteral("Начать урок"), ResId::kCmdStartLesson,
+               QKeySequence(Qt::Key_F5));
+    addCommand(m_lessonMenu, QStringLiteral("Продолжить урок"), ResId::kCmdContinueLesson,
+               QKeySequence(Qt::SHIFT | Qt::Key_F5));
     m_lessonMenu->addSeparator();
     addCommand(m_lessonMenu, QStringLiteral("Новый"), ResId::kCmdNewLesson);
     addCommand(m_lessonMenu, QStringLiteral("Открыть"), ResId::kCmdOpenLesson);
@@ -139,6 +143,7 @@ void CMainFrame::buildMenus() {
     addCommand(m_helpMenu, QStringLiteral("Помошь"), ResId::kCmdHelp);
     m_helpMenu->addSeparator();
     addCommand(m_helpMenu, QStringLiteral("О программе"), ResId::kCmdAbout);
+    updateCommandStates();
 }
 
 QWidget* CMainFrame::pane(Pane which) const {
@@ -160,6 +165,7 @@ void CMainFrame::setPaneWidget(Pane which, QWidget* view) {
         return;
     const int index = which == Pane::Plate ? 0 : which == Pane::Preview ? 1 : 2;
     const QList<int> sizes = m_inner->sizes();
+    view->installEventFilter(this); // the panels follow its moves and resizes
     QWidget* old = m_inner->replaceWidget(index, view);
     if (old && old != view)
         delete old; // the placeholder target watches its panes through QPointer
@@ -183,8 +189,148 @@ void CMainFrame::onFocusChanged(QWidget* now) {
     }
 }
 
-void CMainFrame::setPaneActions(PaneActions* actions) {
-    m_actions = actions ? actions : &noActions();
+void CMainFrame::setLessonCommands(LessonCommands* commands) {
+    m_commands.lesson = commands;
+    updateCommandStates();
+}
+
+void CMainFrame::setShowCommands(ShowCommands* commands) {
+    m_commands.show = commands;
+    updateCommandStates();
+}
+
+void CMainFrame::setPanelCommands(PanelCommands* commands) {
+    m_commands.panels = commands;
+}
+
+void CMainFrame::setPlateCommands(PlateCommands* commands) {
+    m_commands.plate = commands;
+    updateCommandStates();
+}
+
+void CMainFrame::setCommands(const FrameCommands& commands) {
+    if (commands.lesson)
+        m_commands.lesson = commands.lesson;
+    if (commands.show)
+        m_commands.show = commands.show;
+    if (commands.panels)
+        m_commands.panels = commands.panels;
+    if (commands.plate)
+        m_commands.plate = commands.plate;
+    updateCommandStates();
+}
+
+void CMainFrame::updateCommandStates() {
+    for (QMenu* menu : {m_plateMenu, m_lessonMenu}) {
+        for (QAction* action : menu->actions()) {
+            switch (action->data().toInt()) {
+            case ResId::kCmdShowTopic:
+            case ResId::kCmdStartLesson:
+            case ResId::kCmdContinueLesson:
+                action->setEnabled(m_commands.show != nullptr);
+                break;
+            case ResId::kCmdAddAllToLesson:
+                action->setEnabled(m_commands.plate != nullptr);
+                break;
+            case ResId::kCmdNewLesson:
+            case ResId::kCmdOpenLesson:
+            case ResId::kCmdSaveLesson:
+            case ResId::kCmdEditLesson:
+                action->setEnabled(m_commands.lesson != nullptr);
+                break;
+            default:
+                break;
+            }
+        }
+    }
+}
+
+void CMainFrame::switchFullScreen() {
+    if (m_savedGeometry.isEmpty())
+        enterFullScreen();
+    else
+        leaveFullScreen();
+}
+
+void CMainFrame::enterFullScreen() {
+    setFullScreenMode(true);
+    m_layoutSettling = false;
+    m_savedGeometry = saveGeometry(); // never empty while full screen is on
+    m_savedRect = geometry();
+    m_savedState = windowState() & ~Qt::WindowFullScreen;
+    // Only the preview stays: the text pane, the strip and the lesson row step aside (their
+    // sizes and scroll positions are kept for the return).
+    for (Pane p : {Pane::Text, Pane::Plate, Pane::Lesson})
+        pane(p)->hide();
+    menuBar()->hide();
+    QWidget* preview = pane(Pane::Preview);
+    setActiveView(preview);
+    preview->setFocus(Qt::OtherFocusReason);
+    showFullScreen();
+    // Without a window manager nobody sizes the window to the screen.
+    QTimer::singleShot(300, this, [this] {
+        if (isFullScreenMode() && screen() && geometry() != screen()->geometry())
+            setGeometry(screen()->geometry());
+    });
+    if (m_commands.panels)
+        m_commands.panels->setFullScreenLayout(true);
+    if (PreviewTarget* p = Instances::preview())
+        p->setFullScreen(true);
+    delete m_palette;
+}
+
+void CMainFrame::leaveFullScreen() {
+    setFullScreenMode(false);
+    m_savedGeometry.clear();
+    menuBar()->show();
+    for (Pane p : {Pane::Text, Pane::Plate, Pane::Lesson})
+        pane(p)->show();
+    // The window system's own state first (maximised stays maximised), then the exact
+    // rectangle; without a window manager only the rectangle does anything.
+    setWindowState(m_savedState);
+    if (!(m_savedState & Qt::WindowMaximized))
+        setGeometry(m_savedRect);
+    QTimer::singleShot(300, this, [this] {
+        if (!isFullScreenMode() && geometry() != m_savedRect)
+            setGeometry(m_savedRect);
+    });
+    if (m_commands.panels)
+        m_commands.panels->setFullScreenLayout(false);
+    if (PreviewTarget* p = Instances::preview())
+        p->setFullScreen(false);
+    applyNormalLayout();
+    m_layoutSettling = true;
+    QTimer::singleShot(1000, this, [this] { m_layoutSettling = false; });
+}
+
+void CMainFrame::applyNormalLayout() {
+    applyPaneProportions();
+    if (isTextHidden())
+        m_outer->setSizes({0, m_clientSize.width()});
+    if (m_commands.panels) {
+        m_commands.panels->setTextHidden(isTextHidden());
+        m_commands.panels->restoreScrollPositions();
+    }
+    placePanels();
+}
+
+void CMainFrame::toggleText() {
+    storeClientSize();
+    if (isTextHidden()) {
+        const PaneProportions p = paneProportionsFor(m_clientSize);
+        m_outer->setSizes(outerSplitterSizes(p, m_clientSize, m_outer->handleWidth()));
+        setTextHidden(false);
+    } else {
+        m_outer->setSizes({0, m_clientSize.width()});
+        setTextHidden(true);
+    }
+    if (m_commands.panels)
+        m_commands.panels->setTextHidden(isTextHidden());
+    // The preview re-fits itself when its pane changes size.
+}
+
+void CMainFrame::setDocumentTitle(const QString& title) {
+    setWindowTitle(title);
 }
 
 void CMainFrame::setTopicTarget(TopicTarget* target) {
@@ -204,7 +350,8 @@ void CMainFrame::applyPaneProportions() {
 }
 
 void CMainFrame::placePanels() {
-    m_actions->placePanels();
+    if (m_commands.panels)
+        m_commands.panels->placePanels();
     // The editing palette's bottom-left corner sits on the preview's bottom-left corner.
     if (m_palette && m_palette->isVisible()) {
         const QWidget* preview = pane(Pane::Preview);
@@ -218,26 +365,34 @@ void CMainFrame::placePanels() {
 void CMainFrame::runCommand(int id) {
     switch (id) {
     case ResId::kCmdShowTopic:
-        m_actions->startTopicShow();
+        if (m_commands.show)
+            m_commands.show->startTopicShow();
         break;
     case ResId::kCmdAddAllToLesson:
-        m_actions->addAllToLesson();
+        if (m_commands.plate)
+            m_commands.plate->addAllToLesson();
         break;
     case ResId::kCmdStartLesson:
-        m_actions->startLesson();
+        if (m_commands.show)
+            m_commands.show->startLesson();
         break;
     case ResId::kCmdContinueLesson:
-        m_actions->continueLesson();
+        if (m_commands.show)
+            m_commands.show->continueLesson();
         break;
     case ResId::kCmdNewLesson:
-        m_actions->newLesson();
+        if (m_commands.lesson)
+            m_commands.lesson->newLesson();
         break;
     case ResId::kCmdOpenLesson:
-        m_actions->openLesson();
-        m_actions->relayoutLesson();
+        if (m_commands.lesson) {
+            m_commands.lesson->openLesson();
+            m_commands.lesson->relayoutLesson();
+        }
         break;
     case ResId::kCmdSaveLesson:
-        m_actions->saveLessonFile();
+        if (m_commands.lesson)
+            m_commands.lesson->saveLessonFile();
         break;
     case ResId::kCmdEditLesson:
         toggleLessonPalette();
@@ -264,7 +419,8 @@ void CMainFrame::showContextMenu(QWidget* view, const QPoint& viewPoint) {
 }
 
 void CMainFrame::endDrags() {
-    m_actions->endDrags();
+    if (m_commands.panels)
+        m_commands.panels->endDrags();
 }
 
 void CMainFrame::toggleLessonPalette() {
@@ -274,7 +430,7 @@ void CMainFrame::toggleLessonPalette() {
         return;
     }
     delete m_palette;
-    m_palette = m_actions->createLessonPalette();
+    m_palette = m_commands.lesson ? m_commands.lesson->createLessonPalette() : nullptr;
     if (!m_palette)
         return;
     m_palette->show();
@@ -283,7 +439,8 @@ void CMainFrame::toggleLessonPalette() {
 
 void CMainFrame::openLessonAtStart(const QString& path) {
     m_startLessonPath = path;
-    m_actions->loadLessonFile(path);
+    if (m_commands.lesson)
+        m_commands.lesson->loadLessonFile(path);
 }
 
 QString CMainFrame::helpFilePath() const {
@@ -308,12 +465,19 @@ bool CMainFrame::isVideoShown() const {
 void CMainFrame::setVideoShown(bool shown) {
     DisplayState::current().videoShown = shown;
 }
+bool CMainFrame::isTextHidden() const {
+    return DisplayState::current().textHidden;
+}
+void CMainFrame::setTextHidden(bool hidden) {
+    DisplayState::current().textHidden = hidden;
+}
 
 void CMainFrame::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     storeClientSize();
     if (m_startupLayout)
         applyPaneProportions();
+    placePanels();
 }
 
 void CMainFrame::moveEvent(QMoveEvent* event) {
@@ -328,12 +492,29 @@ void CMainFrame::showEvent(QShowEvent* event) {
         window->installEventFilter(this);
         m_windowWatched = true;
     }
-    if (screen())
-        setMaximumSize(frameSizeLimit(screen()->size()));
+    if (QWindow* window = windowHandle(); window && !m_screenWatch) {
+        // The limit follows the screen the window is on now: a projector plugged in later or
+        // a changed resolution must not leave the window unable to fill its screen.
+        m_screenWatch = connect(window, &QWindow::screenChanged, this, [this](QScreen* s) {
+            updateSizeLimit();
+            if (s)
+                connect(s, &QScreen::geometryChanged, this, &CMainFrame::updateSizeLimit,
+                        Qt::UniqueConnection);
+        });
+        if (QScreen* s = window->screen())
+            connect(s, &QScreen::geometryChanged, this, &CMainFrame::updateSizeLimit,
+                    Qt::UniqueConnection);
+    }
+    updateSizeLimit();
+}
+
+void CMainFrame::updateSizeLimit() {
+    if (const QScreen* s = screen())
+        setMaximumSize(frameSizeLimit(s->size()));
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (!m_actions->mayCloseLesson()) {
+    if (m_commands.lesson && !m_commands.lesson->mayCloseLesson()) {
         event->ignore();
         return;
     }
@@ -344,12 +525,32 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_outer && event->type() == QEvent::Resize && m_layoutSettling) {
+        // After the base class's handling the splitter has its new size.
+        const bool result = QMainWindow::eventFilter(watched, event);
+        QTimer::singleShot(0, this, [this] {
+            if (m_layoutSettling && !isFullScreenMode())
+                applyNormalLayout();
+        });
+        return result;
+    }
+    if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && watched != m_outer &&
+        watched->isWidgetType() && m_inner->indexOf(static_cast<QWidget*>(watched)) >= 0 &&
+        !m_placementQueued) {
+        // Once the layout has settled, after every move or resize of a pane.
+        m_placementQueued = true;
+        QTimer::singleShot(0, this, [this] {
+            m_placementQueued = false;
+            placePanels();
+        });
+    }
     if (watched == windowHandle()) {
         switch (event->type()) {
         case QEvent::KeyPress:
         case QEvent::KeyRelease:
-            onWindowKey(event);
             m_startupLayout = false;
+            if (onWindowKey(event))
+                return true;
             break;
         case QEvent::MouseButtonPress:
             m_startupLayout = false;
@@ -365,29 +566,46 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-void CMainFrame::onWindowKey(QEvent* event) {
+bool CMainFrame::onWindowKey(QEvent* event) {
     const auto* key = static_cast<QKeyEvent*>(event);
     if (event->type() == QEvent::KeyRelease) {
         // A held key repeats as press/release pairs here; only a real release counts.
         if (!key->isAutoRepeat())
             m_keys.keyUp();
-        return;
+        return false;
     }
+    // Enter and Esc on a floating panel or media window belong to it: they hand the focus
+    // back to the active view and never toggle full screen.
+    const bool enterOrEsc =
+        key->key() == Qt::Key_Escape || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    if (enterOrEsc && ActiveViewFocus::isInsideFloating(QApplication::focusWidget()))
+        return false;
+    if (isFullScreenMode() && m_commands.show &&
+        m_commands.show->playbackKey(key->key(), key->modifiers()))
+        return true;
     switch (m_keys.keyDown(key->key())) {
     case ControlKeyRule::Effect::None:
         break;
     case ControlKeyRule::Effect::ToggleFullScreen:
-        m_actions->switchFullScreen();
+        // The preview's toggle: the layout, a new fit and fresh media windows.
+        if (m_commands.show)
+            m_commands.show->switchFullScreen();
+        else
+            switchFullScreen();
         break;
     case ControlKeyRule::Effect::SaveLesson:
-        m_actions->saveLessonFile();
+        if (m_commands.lesson)
+            m_commands.lesson->saveLessonFile();
         break;
     case ControlKeyRule::Effect::OpenLesson:
         // Unlike the menu command, the key does not re-lay the lesson row out.
-        m_actions->openLesson();
+        if (m_commands.lesson)
+            m_commands.lesson->openLesson();
         break;
     case ControlKeyRule::Effect::NewLesson:
-        m_actions->newLesson();
+        if (m_commands.lesson)
+            m_commands.lesson->newLesson();
         break;
     }
+    return false;
 }

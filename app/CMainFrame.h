@@ -1,13 +1,15 @@
 #pragma once
 
 #include "ControlKeyRule.h"
+#include "FrameCommands.h"
+#include "FrameControl.h"
 
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QPointer>
 #include <memory>
 
 class HtmlView;
-class PaneActions;
 class PlaceholderPane;
 class PlaceholderTopicTarget;
 class QMenu;
@@ -16,8 +18,8 @@ class TopicTarget;
 
 // The main window: four panes in two splitters (topic text | plate strip / preview / lesson
 // row), menu 128, the frame's own keys, context menus, help, and the frame state the views
-// and panels read. Exists once; reachable through instance() while it lives.
-class CMainFrame : public QMainWindow {
+// and panels read. Exists once; registered as Instances::frame() while it lives.
+class CMainFrame : public QMainWindow, public FrameControl {
     Q_OBJECT
 public:
     enum class Pane { Text, Plate, Preview, Lesson };
@@ -25,8 +27,6 @@ public:
     // contentFolder: see sourceFolder(); given explicitly so tests can use their own.
     explicit CMainFrame(const QString& contentFolder, QWidget* parent = nullptr);
     ~CMainFrame() override;
-
-    static CMainFrame* instance();
 
     // --- Panes
     HtmlView* htmlView() const { return m_html; }
@@ -39,18 +39,37 @@ public:
     QWidget* activeView() const;
     void setActiveView(QWidget* view);
 
-    // Not owned; null restores the default that does nothing. Topic links go to the target;
-    // null restores the placeholders' own.
-    void setPaneActions(PaneActions* actions);
-    PaneActions& paneActions() const { return *m_actions; }
+    // Where the menu commands, keys and panel requests go, one interface per collaborator
+    // (not owned). A group that is not set has its menu items disabled and its keys do
+    // nothing. Topic links go to the target; null restores the placeholders' own.
+    void setLessonCommands(LessonCommands* commands);
+    void setShowCommands(ShowCommands* commands);
+    void setPanelCommands(PanelCommands* commands);
+    void setPlateCommands(PlateCommands* commands);
+    // Sets every group that commands names; the others stay as they are.
+    void setCommands(const FrameCommands& commands);
+    const FrameCommands& commands() const { return m_commands; }
     void setTopicTarget(TopicTarget* target);
 
     // --- Layout
     // The client size the frame last received; the pane proportions are computed from it.
     QSize clientSize() const { return m_clientSize; }
-    void applyPaneProportions();
+    void applyPaneProportions() override;
     // Places the floating panels and the editing palette beside the panes.
-    void placePanels();
+    void placePanels() override;
+    // Enters or leaves full-screen mode: the preview alone on the whole screen (the window
+    // system's full-screen state, no menu bar), the other panes out of the way, the panels
+    // swapped, the palette closed; leaving restores the window's former geometry and state,
+    // the pane proportions, the text pane's state and the views' scroll positions.
+    void switchFullScreen() override;
+    // The panels' text button: the topic text pane collapsed or at its proportional width.
+    void toggleText();
+    // The window's geometry as it was when full-screen mode was entered; empty outside it.
+    QByteArray savedGeometry() const { return m_savedGeometry; }
+    QRect savedRect() const { return m_savedRect; }
+    QString contentFolder() const { return m_contentFolder; }
+    // The main window's text.
+    void setDocumentTitle(const QString& title) override;
 
     // --- Commands
     QMenu* plateMenu() const { return m_plateMenu; }
@@ -60,7 +79,7 @@ public:
     // The "Набор плакатов" popup over the plate strip, "Урок" over the lesson row, opened at a
     // point in the clicked view's own coordinates.
     void showContextMenu(QWidget* view, const QPoint& viewPoint);
-    void endDrags();
+    void endDrags() override;
     void toggleLessonPalette();
     QWidget* lessonPalette() const { return m_palette; }
     // A lesson file named on the command line.
@@ -75,8 +94,8 @@ public:
     void setFullScreenMode(bool on);
     bool isVideoShown() const;
     void setVideoShown(bool shown);
-    bool isTextHidden() const { return m_textHidden; }
-    void setTextHidden(bool hidden) { m_textHidden = hidden; }
+    bool isTextHidden() const;
+    void setTextHidden(bool hidden);
 
 signals:
     void aboutRequested();
@@ -94,9 +113,15 @@ private:
     void buildPanes();
     void buildMenus();
     QMenu* addPopup(const QString& title);
-    void addCommand(QMenu* menu, const QString& text, int id);
+    void updateCommandStates();
+    void addCommand(QMenu* menu, const QString& text, int id, const QKeySequence& keys = {});
     void storeClientSize();
-    void onWindowKey(QEvent* event);
+    // true: the key was taken (playback keys in full-screen mode).
+    bool onWindowKey(QEvent* event);
+    void enterFullScreen();
+    void leaveFullScreen();
+    void applyNormalLayout();
+    void updateSizeLimit();
     void onFocusChanged(QWidget* now);
 
     QString m_contentFolder;
@@ -106,7 +131,7 @@ private:
     PlaceholderPane* m_platePlaceholder = nullptr;
     PlaceholderPane* m_previewPlaceholder = nullptr;
     std::unique_ptr<PlaceholderTopicTarget> m_placeholderTarget;
-    PaneActions* m_actions = nullptr;
+    FrameCommands m_commands;
     QPointer<QWidget> m_activeView;
     QMetaObject::Connection m_focusWatch;
 
@@ -115,7 +140,6 @@ private:
     QMenu* m_helpMenu = nullptr;
 
     QSize m_clientSize;
-    bool m_textHidden = false;
     QPointer<QWidget> m_palette;
     ControlKeyRule m_keys;
     QString m_startLessonPath;
@@ -123,4 +147,12 @@ private:
     // re-proportions the panes; afterwards resizing keeps their pixel sizes.
     bool m_startupLayout = true;
     bool m_windowWatched = false;
+    QByteArray m_savedGeometry;
+    QRect m_savedRect;
+    Qt::WindowStates m_savedState;
+    // After leaving full screen the window system resizes the window later: until the layout
+    // settles, every resize re-applies the normal layout.
+    bool m_layoutSettling = false;
+    bool m_placementQueued = false;
+    QMetaObject::Connection m_screenWatch;
 };

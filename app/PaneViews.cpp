@@ -1,16 +1,28 @@
 #include "PaneViews.h"
 
+#include "BmpRect.h"
 #include "CMainFrame.h"
+#include "FramePanels.h"
 #include "KovrelView.h"
+#include "PreView.h"
 
 PaneViews::PaneViews(QObject* parent) : QObject(parent) {}
+
+PaneViews::~PaneViews() = default;
 
 void PaneViews::install(CMainFrame& frame) {
     m_frame = &frame;
     m_plate = new KovrelView;
     frame.setPaneWidget(CMainFrame::Pane::Plate, m_plate);
+    m_preview = new PreView(frame.contentFolder());
+    frame.setPaneWidget(CMainFrame::Pane::Preview, m_preview);
+    m_panels = std::make_unique<FramePanels>(frame, *m_preview, *m_plate);
     frame.setTopicTarget(this);
-    frame.setPaneActions(this);
+    frame.setPlateCommands(this);
+    m_lesson = std::make_unique<LessonPane>();
+    m_lesson->install(frame);
+    frame.setShowCommands(this);
+    frame.setPanelCommands(m_panels.get());
 
     connect(m_plate, &KovrelView::contextMenuRequested, this, [this](const QPoint& point) {
         if (m_frame && m_plate)
@@ -36,7 +48,41 @@ void PaneViews::selectPicture(const QByteArray& name) {
         m_plate->selectPicture(name);
 }
 
+void PaneViews::clearPreview() {
+    if (m_preview)
+        m_preview->showPicture(nullptr);
+}
+
+void PaneViews::hideAnimationPanel() {
+    if (m_panels)
+        m_panels->hideAnimationPanel();
+}
+
 void PaneViews::addAllToLesson() {
     if (m_plate)
         m_plate->addAllToLesson();
+}
+
+void PaneViews::startTopicShow() {
+    if (m_preview)
+        m_preview->startTopicShow();
+}
+
+void PaneViews::startLesson() {
+    if (m_preview)
+        m_preview->startLesson();
+}
+
+void PaneViews::continueLesson() {
+    if (m_preview)
+        m_preview->continueLesson();
+}
+
+void PaneViews::switchFullScreen() {
+    if (m_preview)
+        m_preview->switchFullScreen();
+}
+
+bool PaneViews::playbackKey(int key, Qt::KeyboardModifiers modifiers) {
+    return m_preview && m_preview->playbackKey(key, modifiers);
 }

@@ -2,36 +2,57 @@
 
 #include "CMainFrame.h"
 #include "KovrelView.h"
-#include "PaneActions.h"
+#include "LessonPane.h"
+#include "PlateCommands.h"
+#include "PreView.h"
+#include "ShowCommands.h"
 #include "TopicTarget.h"
 
 #include <QObject>
 #include <QPointer>
 
-// The views that fill the frame's panes, and the two adapters through which the frame's
-// commands and the topic links reach them. Panes whose views do not exist yet keep their
-// placeholders and the do-nothing actions.
-class PaneViews : public QObject, public TopicTarget, public PaneActions {
+#include <memory>
+
+class FramePanels;
+
+// The views that fill the frame's panes, and the routes from the frame's commands and the
+// topic links to the plate strip and the preview. Panes whose views do not exist yet keep
+// their placeholders and their menu items stay disabled.
+class PaneViews : public QObject, public TopicTarget, public PlateCommands, public ShowCommands {
     Q_OBJECT
 public:
     explicit PaneViews(QObject* parent = nullptr);
+    ~PaneViews() override;
 
     // Puts the views into the frame's panes and connects them; call once, before the frame's
     // initial update.
     void install(CMainFrame& frame);
 
     KovrelView* plateView() const { return m_plate; }
+    LessView* lessonView() const { return m_lesson ? m_lesson->lessonView() : nullptr; }
+    PreView* preview() const { return m_preview; }
+    FramePanels* panels() const { return m_panels.get(); }
 
     // TopicTarget
     void showFragment(const QString& path) override;
     void selectPicture(const QByteArray& name) override;
-    void clearPreview() override {}
-    void hideAnimationPanel() override {}
+    void clearPreview() override;
+    void hideAnimationPanel() override;
 
-    // PaneActions
+    // PlateCommands
     void addAllToLesson() override;
+
+    // ShowCommands
+    void startTopicShow() override;
+    void startLesson() override;
+    void continueLesson() override;
+    void switchFullScreen() override;
+    bool playbackKey(int key, Qt::KeyboardModifiers modifiers) override;
 
 private:
     QPointer<CMainFrame> m_frame;
     QPointer<KovrelView> m_plate;
+    std::unique_ptr<LessonPane> m_lesson;
+    QPointer<PreView> m_preview;
+    std::unique_ptr<FramePanels> m_panels;
 };

@@ -4,8 +4,8 @@
 // Figures, all from the same run:
 //  - load: loadFragment until every plate is decoded and placed (what the plate view waits
 //    for), against a single-threaded full-size decode of the same bytes (goal: ratio ≤ 0.5);
-//  - first strip paint: drawing every plate at strip height once after the load, which is
-//    where the pictures decode at the size they are shown;
+//  - first strip paint: drawing every plate at strip height once after the load (the load
+//    decoded them at that size, told by the sink as the plate view tells it);
 //  - peak resident memory of a process that does only the load and that paint, minus the
 //    fragment's encoded bytes (goal ≤ 64 MB).
 // The load runs in a child process of this program, so its peak memory is its own.
@@ -103,10 +103,20 @@ qint64 statusKb(const char* field) {
     return -1;
 }
 
+// Keeps the pictures and, as the plate view does, tells the loader the size each one will be
+// shown at: strip height, its own proportions.
 class KeepingSink final : public FragmentSink {
 public:
     void append(std::unique_ptr<BmpRectStream> picture) override {
         pictures.push_back(std::move(picture));
+    }
+    bool sizesPictures() const override { return true; }
+    QSize shownSize(const BmpRect& outline) override {
+        return PictureImage::shownSize(QPointF(0, 0), QPointF(stripWidth(outline), 0),
+                                       QPointF(0, kStripHeight), 1.0);
+    }
+    static double stripWidth(const BmpRect& p) {
+        return kStripHeight * double(p.width()) / p.height();
     }
     std::vector<std::unique_ptr<BmpRectStream>> pictures;
 };
@@ -126,7 +136,7 @@ int runLoad(const QString& file) {
     QImage strip(kStripHeight * 2, kStripHeight, QImage::Format_RGB32);
     for (const auto& p : sink.pictures) {
         QPainter g(&strip);
-        const double w = kStripHeight * double(p->width()) / p->height();
+        const double w = KeepingSink::stripWidth(*p);
         p->image()->draw(g, QPointF(0, 0), QPointF(w, 0), QPointF(0, kStripHeight));
     }
     const qint64 paintNs = clock.nsecsElapsed();

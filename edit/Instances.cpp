@@ -5,6 +5,14 @@
 
 namespace {
 Scene* g_plateScene = nullptr;
+FrameControl* g_frame = nullptr;
+LessonTarget* g_lesson = nullptr;
+PreviewTarget* g_preview = nullptr;
+
+template <typename T> void unregister(T*& slot, const T* instance) {
+    if (slot == instance)
+        slot = nullptr;
+}
 } // namespace
 
 Scene* Instances::plateScene() {
@@ -20,6 +28,42 @@ void Instances::registerPlateScene(Scene& scene) {
 }
 
 void Instances::unregisterPlateScene(const Scene& scene) {
-    if (g_plateScene == &scene)
-        g_plateScene = nullptr; // the handler stays; it finds no scene and does nothing
+    // The handler stays; it finds no scene and does nothing.
+    unregister(g_plateScene, &scene);
+}
+
+FrameControl* Instances::frame() {
+    return g_frame;
+}
+
+LessonTarget* Instances::lesson() {
+    return g_lesson;
+}
+
+PreviewTarget* Instances::preview() {
+    return g_preview;
+}
+
+void Instances::registerFrame(FrameControl* frame) {
+    g_frame = frame;
+}
+
+void Instances::unregisterFrame(const FrameControl* frame) {
+    unregister(g_frame, frame);
+}
+
+void Instances::registerLesson(LessonTarget* lesson) {
+    g_lesson = lesson;
+}
+
+void Instances::unregisterLesson(const LessonTarget* lesson) {
+    unregister(g_lesson, lesson);
+}
+
+void Instances::registerPreview(PreviewTarget* preview) {
+    g_preview = preview;
+}
+
+void Instances::unregisterPreview(const PreviewTarget* preview) {
+    unregister(g_preview, preview);
 }

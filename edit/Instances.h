@@ -1,18 +1,34 @@
 #pragma once
 
+class FrameControl;
+class LessonTarget;
+class PreviewTarget;
 class Scene;
 
-// Program-wide instances that the edit layer reaches without seeing any window. The plate
-// view registers its scene when it is constructed and unregisters it when destroyed; every
-// caller null-checks.
+// The one registry of program-wide instances. Each is registered by its owner when it is
+// constructed and unregistered when it goes; every caller null-checks, so views and dialogs
+// run in tests without the whole program. The interfaces are owned by this layer, so lower
+// layers reach the frame, the lesson and the preview without seeing them.
 //
-// Registering also routes the shapes' completion notice (Shape::notifyEndTool) to the
-// registered plate scene's endTool: a shape that completes its creation ends the plate view's
-// tool, whichever scene the shape belongs to.
+// Registering the plate scene also routes the shapes' completion notice
+// (Shape::notifyEndTool) to its endTool: a shape that completes its creation ends the plate
+// view's tool, whichever scene the shape belongs to.
 class Instances {
 public:
     static Scene* plateScene();
     static void registerPlateScene(Scene& scene);
     // Clears the reference only when scene is the one registered.
     static void unregisterPlateScene(const Scene& scene);
+
+    static FrameControl* frame();
+    static LessonTarget* lesson();
+    static PreviewTarget* preview();
+    // Null unregisters; unregistering with another instance than the registered one does
+    // nothing, so a late destructor cannot clear its successor.
+    static void registerFrame(FrameControl* frame);
+    static void unregisterFrame(const FrameControl* frame);
+    static void registerLesson(LessonTarget* lesson);
+    static void unregisterLesson(const LessonTarget* lesson);
+    static void registerPreview(PreviewTarget* preview);
+    static void unregisterPreview(const PreviewTarget* preview);
 };

@@ -8,7 +8,13 @@
 #include "FragmentSink.h"
 #include "Instances.h"
 #include "LessonSaving.h"
+#include "LoadJob.h"
 #include "Shape.h"
+#include "WindowServices.h"
+
+#include <optional>
+
+#include <algorithm>
 
 namespace {
 
@@ -19,11 +25,104 @@ constexpr double kUpright = 100.0;
 
 } // namespace
 
+namespace {
+
+// Appends a load's pictures to the list, which owns them from there; everything else goes to
+// the listener.
+class Delivery final : public FragmentSink {
+public:
+    Delivery(ShapeList& shapes, FragmentSink* listener) : m_shapes(shapes), m_listener(listener) {}
+    void append(std::unique_ptr<BmpRectStream> picture) override {
+        if (picture)
+            m_shapes.append(picture.release());
+    }
+    void setProgressRange(int minimum, int maximum) override {
+        if (m_listener)
+            m_listener->setProgressRange(minimum, maximum);
+    }
+    void stepProgress() override {
+        if (m_listener)
+            m_listener->stepProgress();
+    }
+    void recordDone(RecordOutcome outcome) override {
+        if (m_listener)
+            m_listener->recordDone(outcome);
+    }
+    bool isCancelled() const override { return m_listener && m_listener->isCancelled(); }
+    bool sizesPictures() const override { return m_listener && m_listener->sizesPictures(); }
+    QSize shownSize(const BmpRect& outline) override {
+        return m_listener ? m_listener->shownSize(outline) : QSize();
+    }
+
+private:
+    ShapeList& m_shapes;
+    FragmentSink* m_listener;
+};
+
+} // namespace
+
+struct Scene::Load {
+    // The job first: it is destroyed (and its workers waited for) before its sink.
+    std::unique_ptr<Delivery> delivery;
+    std::unique_ptr<LoadJob> job;
+    ~Load() { job.reset(); }
+};
+
 Scene::Scene() = default;
 
 Scene::~Scene() {
     Instances::unregisterPlateScene(*this);
+    m_load.reset();
+    m_retired.clear();
     destroyShapes();
+}
+
+void Scene::cancelLoad() {
+    // Cancelled jobs whose own call is not on the stack any more can go now.
+    std::erase_if(m_retired, [](const std::unique_ptr<Load>& l) { return !l->job->isInStep(); });
+    if (!m_load)
+        return;
+    m_load->job->cancel();
+    if (m_load->job->isInStep())
+        m_retired.push_back(std::move(m_load));
+    m_load.reset();
+}
+
+bool Scene::isLoading() const {
+    return m_load && m_load->job->isRunning();
+}
+
+Scene::Load& Scene::startLoad(bool fragment, const QString& path, FragmentSink* listener) {
+    clear();
+    auto load = std::make_unique<Load>();
+    load->delivery = std::make_unique<Delivery>(m_shapes, listener);
+    load->job =
+        std::make_unique<LoadJob>(fragment ? LoadJob::Kind::Fragment : LoadJob::Kind::Lesson,
+                                  m_storage, path, *load->delivery);
+    m_load = std::move(load);
+    return *m_load;
+}
+
+void Scene::loadFragment(const QString& path, FragmentSink* listener, std::function<void()> done) {
+    Load& load = startLoad(true, path, listener);
+    QObject::connect(load.job.get(), &LoadJob::finished, load.job.get(),
+                     [done = std::move(done)](bool) {
+                         if (done)
+                             done();
+                     });
+    load.job->start();
+}
+
+void Scene::loadLesson(const QString& path, std::function<void(bool documentRead)> done) {
+    Load& load = startLoad(false, path, nullptr);
+    QObject::connect(load.job.get(), &LoadJob::finished, load.job.get(),
+                     [this, path, done = std::move(done)](bool documentRead) {
+                         if (documentRead)
+                             m_filePath = path;
+                         if (done)
+                             done(documentRead);
+                     });
+    load.job->start();
 }
 
 void Scene::destroyShapes() {
@@ -37,37 +136,23 @@ void Scene::destroyShapes() {
 }
 
 void Scene::clear() {
+    cancelLoad();
     destroyShapes();
     m_storage.close();
 }
 
-namespace {
-
-// Appends a lesson's pictures to the list, which owns them from there.
-class ListSink final : public FragmentSink {
-public:
-    explicit ListSink(ShapeList& shapes) : m_shapes(shapes) {}
-    void append(std::unique_ptr<BmpRectStream> picture) override {
-        m_shapes.append(picture.release());
-    }
-
-private:
-    ShapeList& m_shapes;
-};
-
-} // namespace
-
 bool Scene::loadLesson(const QString& path) {
-    m_storage.close();
-    clear();
-    ListSink sink(m_shapes);
-    if (!store::loadLesson(m_storage, path, sink))
-        return false;
-    m_filePath = path;
-    return true;
+    Load& load = startLoad(false, path, nullptr);
+    load.job->runToEnd();
+    const bool read = load.job->documentRead();
+    if (read)
+        m_filePath = path;
+    return read;
 }
 
 bool Scene::saveLesson(const QString& path) {
+    if (isLoading())
+        m_load->job->runToEnd();
     m_filePath = path;
     const std::vector<const Shape*> shapes(m_shapes.begin(), m_shapes.end());
     return store::saveLesson(m_storage, path, shapes);
@@ -172,4 +257,124 @@ void Scene::resetTool() {
 void Scene::endTool() {
     m_current->finish();
     m_current = &m_draw;
+}
+
+namespace {
+
+BmpRectStream* firstSelectedStored(const ShapeList& shapes) {
+    for (Shape* shape : shapes) {
+        auto* picture = dynamic_cast<BmpRectStream*>(shape);
+        if (picture && picture->isSelected())
+            return picture;
+    }
+    return nullptr;
+}
+
+// The record for the picture at node: its neighbours' names, or none when a neighbour that
+// should give a name is not a picture.
+std::optional<LessonEdit> recordFor(const ShapeList& shapes, ShapeNode node, int kind) {
+    LessonEdit edit;
+    edit.kind = kind;
+    edit.picture = *node;
+    if (node != shapes.begin()) {
+        const auto* previous = dynamic_cast<const BmpRect*>(*std::prev(node));
+        if (!previous)
+            return std::nullopt;
+        edit.previousName = previous->name();
+    }
+    if (std::next(node) != shapes.end()) {
+        const auto* next = dynamic_cast<const BmpRect*>(*std::next(node));
+        if (!next)
+            return std::nullopt;
+        edit.nextName = next->name();
+    }
+    return edit;
+}
+
+// The node of the first picture named name, or end().
+ShapeNode firstNamed(ShapeList& shapes, const QByteArray& name) {
+    for (auto it = shapes.begin(); it != shapes.end(); ++it) {
+        const auto* picture = dynamic_cast<const BmpRect*>(*it);
+        if (picture && picture->name() == name)
+            return it;
+    }
+    return shapes.end();
+}
+
+} // namespace
+
+bool Scene::deleteSelected() {
+    BmpRectStream* picture = firstSelectedStored(m_shapes);
+    if (!picture)
+        return false;
+    const ShapeNode node = picture->node();
+    if (std::optional<LessonEdit> edit = recordFor(m_shapes, node, LessonEdit::kDeleted))
+        m_lessonHistory.push_back(*edit);
+    else
+        m_shapes.retire(picture); // no record keeps it: the list must still destroy it once
+    m_shapes.erase(node);
+    if (m_selected == picture)
+        m_selected = nullptr;
+    return true;
+}
+
+bool Scene::moveSelected() {
+    BmpRectStream* moved = firstSelectedStored(m_shapes);
+    BmpRectStream* target = nullptr;
+    for (Shape* shape : m_shapes) {
+        auto* picture = dynamic_cast<BmpRectStream*>(shape);
+        if (picture && (picture->leftMark() || picture->rightMark())) {
+            target = picture;
+            break;
+        }
+    }
+    // A drop on nothing (or on the picture itself) leaves the row as it was.
+    if (!moved || !target || moved == target)
+        return false;
+
+    if (std::optional<LessonEdit> edit = recordFor(m_shapes, moved->node(), LessonEdit::kMoved))
+        m_lessonHistory.push_back(*edit);
+    m_shapes.erase(moved->node());
+    const ShapeNode at = target->node();
+    m_shapes.insertBefore(target->leftMark() ? at : std::next(at), moved);
+    layoutRow();
+    return true;
+}
+
+Scene::Undone Scene::undoLessonEdit() {
+    if (m_lessonHistory.empty()) {
+        messageBox(QStringLiteral("Нет действий для отмены"));
+        return Undone::Nothing;
+    }
+    const LessonEdit edit = m_lessonHistory.back();
+    m_lessonHistory.pop_back();
+    const bool hasPrevious = !edit.previousName.isEmpty();
+    const bool hasNext = !edit.nextName.isEmpty();
+    Undone undone = Undone::Deleted;
+
+    if (edit.kind == LessonEdit::kDeleted) {
+        if (hasPrevious && hasNext) {
+            const ShapeNode next = firstNamed(m_shapes, edit.nextName);
+            if (next != m_shapes.end())
+                m_shapes.insertBefore(next, edit.picture);
+            else
+                m_shapes.retire(edit.picture); // stays out, still owned
+        } else if (hasNext) {
+            m_shapes.prepend(edit.picture);
+        } else {
+            m_shapes.append(edit.picture);
+        }
+    } else {
+        undone = Undone::Moved;
+        if (edit.picture->hasNode())
+            m_shapes.erase(edit.picture->node());
+        const ShapeNode next = hasNext ? firstNamed(m_shapes, edit.nextName) : m_shapes.end();
+        if (hasNext && !hasPrevious)
+            m_shapes.prepend(edit.picture);
+        else
+            m_shapes.insertBefore(next, edit.picture); // end(): appended
+    }
+    layoutRow();
+    clearSelection();
+    return undone;
 }

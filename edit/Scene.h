@@ -13,10 +13,13 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
 class BmpRect;
+class FragmentSink;
+class LoadJob;
 class QPainter;
 class Shape;
 class ViewTransform;
@@ -69,17 +72,32 @@ public:
     QString filePath() const { return m_filePath; }
     void setFilePath(const QString& path) { m_filePath = path; }
 
-    // Destroys every shape the scene owns, empties the lesson history (its records would name
-    // destroyed pictures), forgets the selection and closes the container.
+    // Cancels a load that runs, destroys every shape the scene owns, empties the lesson
+    // history (its records would name destroyed pictures), forgets the selection and closes
+    // the container.
     void clear();
 
-    // Lesson files (store::loadLesson, store::saveLesson). loadLesson closes the container,
-    // clears the scene, reads the file's pictures into the list and, when the document was
-    // read, takes path as the file path; false (after its message) otherwise. saveLesson
-    // takes path as the file path, then writes the list's stored pictures in list order;
-    // false (after its message) when the lesson is not on disk, the old file kept.
-    // A fragment is loaded by its view through store::loadFragment with a sink of its own.
+    // Loading (LoadJob). Each load first clears the scene (cancelling the load before it) and
+    // returns at once; the load runs from the event loop and appends the pictures to the list
+    // as they arrive, in record order, so commands during a load see the pictures read so
+    // far. `done` is called once when the load has ended, never after it was cancelled (by
+    // clear(), cancelLoad(), another load or the scene's end).
+    //
+    // A fragment, read-only (it stays open and locked until the scene is cleared). The
+    // listener (may be null) gets the progress, the per-record outcomes and the shown-size
+    // questions of FragmentSink; the pictures go to the list.
+    void loadFragment(const QString& path, FragmentSink* listener, std::function<void()> done);
+    // A lesson file: when the document was read the scene takes path as its file path and
+    // done gets true; false (after its message) otherwise.
+    void loadLesson(const QString& path, std::function<void(bool documentRead)> done);
+    // The same, blocking until the last picture is in (tools and tests).
     bool loadLesson(const QString& path);
+    bool isLoading() const;
+    void cancelLoad();
+
+    // Takes path as the file path, then writes the list's stored pictures in list order;
+    // false (after its message) when the lesson is not on disk, the old file kept. A load
+    // that runs is first finished here (blocking): a save never writes half a lesson.
     bool saveLesson(const QString& path);
 
     // Tools. The current one starts as (and returns to) the plain Draw.
@@ -100,13 +118,32 @@ public:
     // Finishes the current tool's operation, then the plain Draw becomes current.
     void endTool();
 
+    // Lesson row edits, undoable newest first. A record names the picture's neighbours (empty
+    // for none); when a neighbour is not a picture, the edit happens without a record.
+    //
+    // deleteSelected: unlinks the first selected stored picture (the record keeps it alive);
+    // false when none is selected. The caller lays the row out again.
+    bool deleteSelected();
+    // moveSelected: puts the first selected stored picture before the first stored picture
+    // with a left mark, or after it for a right mark, and lays the row out again. True when
+    // the picture was moved; false (nothing changed, no record) when there is no selected
+    // picture, no marked target, or they are the same picture.
+    bool moveSelected();
+    // undoLessonEdit: undoes the newest record and clears the selection. A deleted picture
+    // whose next neighbour is gone stays out; a moved one is appended. Shows
+    // "Нет действий для отмены" when there is nothing to undo.
+    enum class Undone { Nothing, Deleted, Moved };
+    Undone undoLessonEdit();
+
     // Lesson edit records, oldest first. A deleted picture lives on only through its
     // record; the scene destroys it on clear().
     std::vector<LessonEdit>& lessonHistory() { return m_lessonHistory; }
     const std::vector<LessonEdit>& lessonHistory() const { return m_lessonHistory; }
 
 private:
+    struct Load;
     void destroyShapes();
+    Load& startLoad(bool fragment, const QString& path, FragmentSink* listener);
 
     // The list first: the tools are bound to it.
     ShapeList m_shapes;
@@ -120,4 +157,8 @@ private:
     QString m_filePath;
     BmpRect* m_selected = nullptr;
     std::vector<LessonEdit> m_lessonHistory;
+    // The load that runs, and cancelled ones whose call was still on the stack when they were
+    // replaced (freed at the next chance).
+    std::unique_ptr<Load> m_load;
+    std::vector<std::unique_ptr<Load>> m_retired;
 };

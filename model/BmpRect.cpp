@@ -268,6 +268,12 @@ void BmpRect::adoptImage(std::unique_ptr<PictureImage> image) {
     resetReference();
 }
 
+void BmpRect::setPixelSize(QSize pixels) {
+    m_width = pixels.width();
+    m_height = pixels.height();
+    resetReference();
+}
+
 void BmpRect::setImageOnly(std::unique_ptr<PictureImage> image) {
     m_image = std::move(image);
 }

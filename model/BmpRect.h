@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QSize>
 #include <QString>
 
 #include <array>
@@ -125,6 +126,8 @@ protected:
     // reference vector; the frame index is kept.
     void adoptImage(std::unique_ptr<PictureImage> image);
     void setImageOnly(std::unique_ptr<PictureImage> image);
+    // Width and height as an image of that size gives them, with the default reference vector.
+    void setPixelSize(QSize pixels);
     void resetReference();
     void setOwnBytes(const QByteArray& bytes) { m_bytes = bytes; }
     void placeAtPointer(const ViewTransform& vt);

@@ -15,8 +15,11 @@ public:
     // picture's own), then places the picture by the vector, takes the name and applies the
     // stored scale when it is not exactly 1.0. Raises Err "Failed to load picture." when the
     // bytes give no image or an empty one. Safe on a worker thread (no drawing, no dialogs).
+    // `shown`: the device-pixel size it will be drawn at, when known (PictureImage::decode).
     void loadFromStream(const QByteArray& bytes, const QByteArray& name, PointD vecBeg,
-                        PointD vecEnd);
+                        PointD vecEnd, QSize shown = {});
+    // The same placing for an image of `pixels` that is not there (no bytes, no image).
+    void placeOutline(QSize pixels, const QByteArray& name, PointD vecBeg, PointD vecEnd);
 
     // Copies the picture's own bytes into a target stream; false when not all were written.
     bool writeStreamTo(QIODevice& target) const;

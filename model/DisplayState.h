@@ -9,6 +9,7 @@ struct DisplayState {
 
     bool fullScreen = false;
     bool videoShown = false; // a video clip plays over the preview's picture
+    bool textHidden = false; // the topic text pane is hidden (the panels' text toggle)
     int interactionMode = kModeNormal;
 
     static DisplayState& current();

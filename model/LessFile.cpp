@@ -6,6 +6,8 @@
 #include "PictureImage.h"
 #include "WindowServices.h"
 
+#include <QFileInfo>
+
 LessFile::LessFile() {
     FileDialogRequest request;
     request.title = picturefiles::dialogTitle();
@@ -25,6 +27,12 @@ LessFile::LessFile() {
     setBFrame(true);
     setCaption(picName());
 
+    // No picture a teacher adds comes near the limit: the file is not a usable image, and
+    // reading it would only hold memory.
+    if (QFileInfo(chosen.path).size() > picturefiles::kMaxFileBytes) {
+        m_tooLarge = true;
+        return;
+    }
     const std::optional<QByteArray> bytes = picturefiles::readWhole(chosen.path);
     if (!bytes) {
         // Nothing else would tell the user why no picture appeared.
@@ -38,6 +46,8 @@ LessFile::LessFile() {
 LessFile::~LessFile() = default;
 
 std::unique_ptr<BmpRectStream> LessFile::toPicture() {
+    if (m_tooLarge)
+        throw Err("Failed to load picture.");
     if (!m_streamReady)
         return nullptr;
     auto picture = std::make_unique<BmpRectStream>();

@@ -20,7 +20,8 @@ public:
 
     // The picture made from the file's bytes, not yet placed; it takes the bytes over (this
     // LessFile is left without them). None without the bytes. Raises Err
-    // "Failed to load picture." when the bytes give no image or an empty one.
+    // "Failed to load picture." when the bytes give no image or an empty one, or when the
+    // file was too large to be read as a picture.
     std::unique_ptr<BmpRectStream> toPicture();
 
     // The caption derived from a file title: the first "gif", "GIF", "jpg", "JPG", "jpeg",
@@ -31,4 +32,5 @@ public:
 private:
     QByteArray m_stream;
     bool m_streamReady = false;
+    bool m_tooLarge = false;
 };

@@ -58,6 +58,18 @@ QImage forBlitting(QImage image) {
     return image;
 }
 
+// A large image whose pixels outnumber its bytes by far more than any real picture is a
+// decompression bomb: within the pixel limit it still costs seconds of decoding and hundreds
+// of megabytes. Real pictures this large (photographs, scans) stay far below the ratio; flat
+// drawings that compress better are much smaller.
+constexpr qint64 kBombMinPixels = qint64(16) * 1024 * 1024;
+constexpr qint64 kBombExpansion = 1024; // decoded bytes (4 per pixel) per encoded byte
+
+bool isBomb(QSize claimed, qint64 encodedBytes) {
+    const qint64 pixels = qint64(claimed.width()) * claimed.height();
+    return pixels > kBombMinPixels && pixels * 4 > encodedBytes * kBombExpansion;
+}
+
 struct Reader {
     QBuffer buffer;
     QImageReader reader;
@@ -73,7 +85,24 @@ struct Reader {
 
 PictureImage::~PictureImage() = default;
 
-std::unique_ptr<PictureImage> PictureImage::decode(const QByteArray& bytes) {
+QSize PictureImage::headerSize(const QByteArray& bytes) {
+    if (bytes.isEmpty())
+        return {};
+    Reader r(bytes);
+    return r.reader.size();
+}
+
+QSize PictureImage::shownSize(QPointF ul, QPointF ur, QPointF ll, qreal devicePixelRatio) {
+    const QPointF across = ur - ul;
+    const QPointF down = ll - ul;
+    const double w = std::hypot(across.x(), across.y()) * devicePixelRatio;
+    const double h = std::hypot(down.x(), down.y()) * devicePixelRatio;
+    if (!std::isfinite(w) || !std::isfinite(h) || w > 1e6 || h > 1e6)
+        return {};
+    return {qRound(w), qRound(h)};
+}
+
+std::unique_ptr<PictureImage> PictureImage::decode(const QByteArray& bytes, QSize shown) {
     gfx::installDecodeLimits();
     if (bytes.isEmpty())
         return nullptr;
@@ -84,6 +113,9 @@ std::unique_ptr<PictureImage> PictureImage::decode(const QByteArray& bytes) {
     const QSize claimed = r.reader.size();
     if (claimed.isValid() &&
         (claimed.isEmpty() || qint64(claimed.width()) * claimed.height() > gfx::kMaxImagePixels))
+        return nullptr;
+
+    if (claimed.isValid() && isBomb(claimed, bytes.size()))
         return nullptr;
 
     std::unique_ptr<PictureImage> p(new PictureImage);
@@ -100,6 +132,20 @@ std::unique_ptr<PictureImage> PictureImage::decode(const QByteArray& bytes) {
             return nullptr;
         p->m_firstDelayMs = std::max(0, p->m_reader->nextImageDelay());
         p->m_size = first.size();
+    } else if (claimed.isValid() && !shown.isEmpty() &&
+               qint64(shown.width()) * shown.height() <= kMaxScreenCopyPixels) {
+        // Shown size known: one decode at the size it needs, kept as the screen copy only.
+        p->m_size = claimed;
+        const QImage image = p->decodeStill(neededShift(claimed, shown));
+        if (image.isNull())
+            return nullptr;
+        QImage scaled = image.size() == shown
+                            ? image
+                            : image.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        p->m_screenSize = shown;
+        p->m_screen.assign(1, forBlitting(std::move(scaled)));
+        p->m_screenBytes = p->m_screen.front().sizeInBytes();
+        p->m_keepSource = false;
     } else {
         // A small decode proves the bytes decode; drawing decodes the size it needs.
         p->m_size = claimed;
@@ -250,6 +296,10 @@ QImage PictureImage::screenCopy(QSize target) {
     if (at < m_screen.size() && m_screenBytes + scaled.sizeInBytes() <= kScreenBudgetBytes) {
         m_screen[at] = scaled;
         m_screenBytes += scaled.sizeInBytes();
+        if (!m_keepSource && !m_animated) {
+            m_still = QImage();
+            m_stillShift = -1;
+        }
     }
     return scaled;
 }
@@ -272,8 +322,7 @@ void PictureImage::draw(QPainter& g, QPointF ul, QPointF ur, QPointF ll) {
     const qreal dpr = device->devicePixelRatioF();
     const QPointF across = dur - dul;
     const QPointF down = dll - dul;
-    const QSize target(qRound(std::hypot(across.x(), across.y()) * dpr),
-                       qRound(std::hypot(down.x(), down.y()) * dpr));
+    const QSize target = shownSize(dul, dur, dll, dpr);
     if (target.isEmpty())
         return;
 
@@ -310,6 +359,12 @@ void PictureImage::draw(QPainter& g, QPointF ul, QPointF ur, QPointF ll) {
         g.drawImage(QPointF(0, 0), copy);
     }
     g.restore();
+}
+
+void PictureImage::prepareScreenCopy(QSize target) {
+    if (target.isEmpty() || qint64(target.width()) * target.height() > kMaxScreenCopyPixels)
+        return; // drawn straight from the source decode at that size
+    screenCopy(target);
 }
 
 qint64 PictureImage::decodedBytes() const {

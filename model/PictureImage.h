@@ -23,11 +23,20 @@ class QBuffer;
 //    and kept within a memory budget (frames past the budget are decoded again when needed);
 //  - a copy of each frame scaled to the size it was last shown at, rebuilt when that size
 //    changes, so a repaint is a plain copy of pixels.
+// A still image decoded for a known shown size (the plate strip, while it loads) keeps only
+// its screen copy: the source decode is made again from the bytes when the size changes.
 class PictureImage {
 public:
     // Decodes bytes whose content decides the format. Null when they do not decode, decode to
     // an empty image, or claim more pixels than the decoding limit allows.
-    static std::unique_ptr<PictureImage> decode(const QByteArray& bytes);
+    // With a shown size (device pixels, as draw computes it) a still image decodes at the
+    // smallest 1/2, 1/4 or 1/8 at or above it and is scaled to it at once; an animated image,
+    // or one shown larger than a screen copy may be, ignores it.
+    static std::unique_ptr<PictureImage> decode(const QByteArray& bytes, QSize shown = {});
+    // The pixel size the bytes' header claims; invalid when the header tells none.
+    static QSize headerSize(const QByteArray& bytes);
+    // The device-pixel size draw() shows a parallelogram at (its corners in logical pixels).
+    static QSize shownSize(QPointF ul, QPointF ur, QPointF ll, qreal devicePixelRatio);
 
     ~PictureImage();
     PictureImage(const PictureImage&) = delete;
@@ -56,6 +65,11 @@ public:
     // painter's clip and device is drawn; nothing at all when the parallelogram is outside.
     void draw(QPainter& g, QPointF ul, QPointF ur, QPointF ll);
 
+    // Makes the current frame's copy for drawing at target device pixels now, so that the
+    // next draw at that size is a plain copy of pixels. Safe on a worker thread for a holder
+    // that no other thread uses meanwhile (a copy() made for it).
+    void prepareScreenCopy(QSize target);
+
     // Bytes of decoded pixels held now (source decodes, frames and screen copies).
     qint64 decodedBytes() const;
 
@@ -77,6 +91,9 @@ private:
     int m_frameCount = 1;
     int m_firstDelayMs = 0;
     int m_current = 0;
+    // False for a still image decoded for its shown size: a cached screen copy is then all it
+    // holds.
+    bool m_keepSource = true;
 
     // Still image source decode and the shift it was made at (0 = full size).
     QImage m_still;

@@ -19,7 +19,7 @@ PACKAGES=(
   xvfb xauth fonts-liberation2
   # independent checks of the files we write
   python3 python3-olefile libolecf-utils
-  # the Flash player in the browser pane comes from npm (nodejs ships npm here)
+  # the Flash player over a picture (Ruffle's web build) comes from npm at build time
   nodejs
 )
 
@@ -33,12 +33,18 @@ for p in "${PACKAGES[@]}"; do
   fi
 done
 
+export DEBIAN_FRONTEND=noninteractive
 if [ ${#missing[@]} -eq 0 ]; then
   echo "setup: all packages present"
-  exit 0
+else
+  echo "setup: installing ${missing[*]}"
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-echo "setup: installing ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# Debian's nodejs comes without npm (a package of its own); NodeSource's includes it.
+if ! command -v npm >/dev/null 2>&1; then
+  echo "setup: installing npm"
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends npm
+fi

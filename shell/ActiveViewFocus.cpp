@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMainWindow>
+#include <QVariant>
 
 namespace {
 
@@ -37,6 +38,26 @@ void restore() {
     QWidget* target = main->focusWidget() ? main->focusWidget() : main->centralWidget();
     if (target)
         target->setFocus(Qt::OtherFocusReason);
+}
+
+} // namespace ActiveViewFocus
+
+namespace {
+const char* const kFloatingProperty = "tmFloatingWindow";
+}
+
+namespace ActiveViewFocus {
+
+void markFloating(QWidget* window) {
+    if (window)
+        window->setProperty(kFloatingProperty, true);
+}
+
+bool isInsideFloating(const QWidget* widget) {
+    for (const QWidget* w = widget; w; w = w->parentWidget())
+        if (w->property(kFloatingProperty).toBool())
+            return true;
+    return false;
 }
 
 } // namespace ActiveViewFocus

@@ -111,13 +111,11 @@ Check check(const QString& root, const QString& path) {
         result.verdict = Verdict::NotAFile;
         return result;
     }
-    if (targetInfo.permissions() &
-        (QFile::ExeOwner | QFile::ExeUser | QFile::ExeGroup | QFile::ExeOther)) {
-        result.verdict = Verdict::Executable;
-        return result;
-    }
+    // By name and by content separately: a program named like a clip is still a program.
+    const QMimeDatabase types;
     if (hasProgramExtension(full) || hasProgramExtension(target) ||
-        isProgramType(QMimeDatabase().mimeTypeForFile(target))) {
+        isProgramType(types.mimeTypeForFile(target, QMimeDatabase::MatchExtension)) ||
+        isProgramType(types.mimeTypeForFile(target, QMimeDatabase::MatchContent))) {
         result.verdict = Verdict::Program;
         return result;
     }

@@ -14,9 +14,10 @@ enum class Verdict {
     ParentReference, // a ".." component, wherever it would lead
     OutsideRoot,     // outside the folder, also through a symbolic link
     Missing,
-    NotAFile,   // a folder, device, socket…
-    Executable, // has an execute permission bit
-    Program,    // a program or script by its name or its content
+    NotAFile, // a folder, device, socket…
+    // A program or script by its name, by the type its name gives or by its content. Mode
+    // bits decide nothing: on FAT and NTFS media every file has all of them.
+    Program,
 };
 
 struct Check {

@@ -25,14 +25,13 @@ int countPictures(const XmlDoc& doc);
 // file or a missing picture stream shows its message and ends the load, the pictures before
 // it kept. The fragment stays open (and locked) in storage until the scene is cleared.
 //
-// Synchronous, but the caller's event loop keeps running while pictures decode; see
-// FragmentSink for what a load entered again, or a clear, in the meantime does.
+// Blocking, without an event loop: LoadJob runs the same load in steps from the event loop.
 void loadFragment(XmlStorage& storage, const QString& localPath, FragmentSink& sink);
 
-// Closes storage, then reads a lesson: only "BmpRectStream" records, no progress, no event
-// loop. False (with its message) when the file could not be opened or its document read; the
-// pictures delivered so far stay delivered and storage stays open until the scene is cleared.
-// True when the document was read (some pictures may have been dropped with their own
+// Closes storage, then reads a lesson: only "BmpRectStream" records, no progress; blocking,
+// like loadFragment. False (with its message) when the file could not be opened or its document
+// read; the pictures delivered so far stay delivered and storage stays open until the scene is
+// cleared. True when the document was read (some pictures may have been dropped with their own
 // messages); storage is closed again. The caller sets the scene's file path on true.
 bool loadLesson(XmlStorage& storage, const QString& localPath, FragmentSink& sink);
 

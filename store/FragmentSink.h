@@ -1,16 +1,19 @@
 #pragma once
 
+#include <QSize>
+
 #include <memory>
 
+class BmpRect;
 class BmpRectStream;
 
 // Where a load delivers what it reads. The scene appends the pictures to its shape list; the
 // loading window listens to the progress.
 //
-// Every call comes on the thread that called the loader, in record order. While pictures
-// decode, a fragment load keeps the event loop running, so anything may happen in between,
-// including a second load or a clear of the same scene: isCancelled() is asked after every
-// such moment, and once it answers true the load returns at once without touching the
+// Every call comes on the loader's thread, in record order. A load that runs from the event
+// loop (LoadJob::start) lets anything happen between two calls, including a clear of the
+// same scene or a second load; its owner then cancels it. isCancelled() is asked after every
+// call and message too, and once it answers true the load ends at once without touching the
 // container, the document or the sink again (no message, no progress).
 class FragmentSink {
 public:
@@ -22,8 +25,19 @@ public:
 
     virtual ~FragmentSink() = default;
 
-    // A finished picture: decoded, placed by its vector, its scale applied.
-    virtual void append(std::unique_ptr<BmpRectStream> picture) = 0;
+    // A finished picture: decoded, placed by its vector, its scale applied. A sink that only
+    // listens to the progress lets it go.
+    virtual void append(std::unique_ptr<BmpRectStream> picture) { (void)picture; }
+    // Whether shownSize is to be asked (it costs a look at each picture's header).
+    virtual bool sizesPictures() const { return false; }
+    // Before a picture decodes: the size in device pixels it will be drawn at, judged from its
+    // outline (its fields and its pixel size from the image's header, placed and scaled, no
+    // image). The picture then decodes once, on the worker, at that size (see PictureImage).
+    // Empty: it decodes when it is drawn, at the size it is drawn at.
+    virtual QSize shownSize(const BmpRect& outline) {
+        (void)outline;
+        return {};
+    }
     // Fragment loads only: range 0 … records + 1, before the first record.
     virtual void setProgressRange(int minimum, int maximum) {
         (void)minimum;

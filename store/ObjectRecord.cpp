@@ -152,24 +152,39 @@ bool ObjectRecord::readPoints(const XmlDoc& doc, const XmlRange& range) {
     return true;
 }
 
-std::unique_ptr<BmpRectStream> ObjectRecord::makePicture(const QByteArray& bytes) const {
+namespace {
+
+std::unique_ptr<BmpRectStream> makeEmpty(const ObjectRecord& r) {
     std::unique_ptr<Shape> shape = createShape(static_cast<int>(ShapeKind::BmpRectStream));
     auto* made = dynamic_cast<BmpRectStream*>(shape.get());
     if (!made)
         throw Err("Failed to create BmpRectStream");
     shape.release();
     std::unique_ptr<BmpRectStream> picture(made);
+    picture->setBFrame(r.bFrame);
+    picture->setBAvi(r.bAvi);
+    picture->setBGif(r.bGif);
+    picture->setSrcName(r.srcName);
+    picture->setSwfNameMy(r.swfNameMy);
+    picture->setAviName(r.aviName);
+    picture->setPicName(r.picName);
+    picture->setStoredScale(r.scale);
+    picture->setCaption(r.picName);
+    return picture;
+}
 
-    picture->setBFrame(bFrame);
-    picture->setBAvi(bAvi);
-    picture->setBGif(bGif);
-    picture->setSrcName(srcName);
-    picture->setSwfNameMy(swfNameMy);
-    picture->setAviName(aviName);
-    picture->setPicName(picName);
-    picture->setStoredScale(scale);
-    picture->setCaption(picName);
-    picture->loadFromStream(bytes, name, vecBeg, vecEnd);
+} // namespace
+
+std::unique_ptr<BmpRectStream> ObjectRecord::makeOutline(QSize pixels) const {
+    std::unique_ptr<BmpRectStream> picture = makeEmpty(*this);
+    picture->placeOutline(pixels, name, vecBeg, vecEnd);
+    return picture;
+}
+
+std::unique_ptr<BmpRectStream> ObjectRecord::makePicture(const QByteArray& bytes,
+                                                         QSize shown) const {
+    std::unique_ptr<BmpRectStream> picture = makeEmpty(*this);
+    picture->loadFromStream(bytes, name, vecBeg, vecEnd, shown);
     return picture;
 }
 

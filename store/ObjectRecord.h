@@ -4,6 +4,7 @@
 #include "XmlDoc.h"
 
 #include <QByteArray>
+#include <QSize>
 #include <memory>
 #include <optional>
 
@@ -58,8 +59,12 @@ struct ObjectRecord {
 
     // A picture holding these fields and decoded from bytes, placed by the vector with the
     // scale applied. Raises Err "Failed to create BmpRectStream" or "Failed to load picture.".
-    // Safe on a worker thread.
-    std::unique_ptr<BmpRectStream> makePicture(const QByteArray& bytes) const;
+    // Safe on a worker thread. `shown`: the device-pixel size it will be drawn at, when known
+    // (see PictureImage::decode).
+    std::unique_ptr<BmpRectStream> makePicture(const QByteArray& bytes, QSize shown = {}) const;
+    // The same picture without an image, as large as an image of `pixels` would make it:
+    // where it will stand and how large it will be, before it is decoded.
+    std::unique_ptr<BmpRectStream> makeOutline(QSize pixels) const;
 
     // The record a picture is saved as (its name is its stream name unless the saver
     // chooses another one).

@@ -7,15 +7,19 @@
 #include "FragmentLoading.h"
 #include "Graphics.h"
 #include "Instances.h"
+#include "LessonTarget.h"
 #include "LoadDlg.h"
+#include "PictureImage.h"
 #include "PictureNames.h"
+#include "PreviewTarget.h"
 #include "ResourceIds.h"
-#include "SceneLoadSink.h"
 #include "StripGeometry.h"
+#include "WindowServices.h"
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -34,7 +38,9 @@ const QColor KovrelView::kBackground = gfx::argb(255, 66, 75, 121);
 const QColor KovrelView::kCaptionColour = gfx::argb(150, 255, 204, 0);
 const QString KovrelView::kCaption = QStringLiteral("Иллюстрации");
 
-KovrelView::KovrelView(QWidget* parent) : QAbstractScrollArea(parent) {
+KovrelView::KovrelView(QWidget* parent)
+    : QAbstractScrollArea(parent),
+      m_loadListener([this](const BmpRect& outline) { return shownSizeWhenFitted(outline); }) {
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::StrongFocus);
     // The bar is always there, so the pane's height (and with it the fit) does not depend on
@@ -62,9 +68,8 @@ KovrelView::KovrelView(QWidget* parent) : QAbstractScrollArea(parent) {
 KovrelView::~KovrelView() {
     if (g_instance == this)
         g_instance = nullptr;
-    // A load still running on the stack below stops at its next step (its QPointer to this
-    // view is cleared only later, when the QObject part goes).
-    ++m_loadGeneration;
+    // Before the listener goes: the load ends here, its running decodes waited for.
+    m_scene.cancelLoad();
 }
 
 KovrelView* KovrelView::instance() {
@@ -82,7 +87,9 @@ QPoint KovrelView::scrollPosition() const {
 // ---- Showing a fragment
 
 void KovrelView::showFragment(const QString& path) {
-    const quint64 generation = ++m_loadGeneration;
+    m_selectWhenLoaded.reset();
+    m_loadFit.reset();
+    m_loadWindow.reset();
     if (path.isEmpty()) {
         m_scene.clear();
         updateScrollSizes();
@@ -91,29 +98,40 @@ void KovrelView::showFragment(const QString& path) {
     }
 
     // Registered as LoadDlg::instance(); it stays above the main frame.
-    auto window = std::make_unique<LoadDlg>(this);
-    placeLoadingWindow(*window);
-    window->show();
-    m_loadDlg = window.get();
+    m_loadWindow = std::make_unique<LoadDlg>(this);
+    placeLoadingWindow(*m_loadWindow);
+    m_loadWindow->show();
+    m_scene.loadFragment(path, &m_loadListener, [this] { loadEnded(); });
+}
 
-    m_scene.clear();
-    QPointer<KovrelView> self(this);
-    SceneLoadSink sink(m_scene,
-                       [self, generation] { return self && self->m_loadGeneration == generation; });
-    ++m_loadDepth;
-    store::loadFragment(m_scene.storage(), path, sink);
-    if (!self)
-        return; // the view went away while the load let events run
-    --m_loadDepth;
-    if (m_loadGeneration != generation)
-        return; // replaced meanwhile: the newer call has fitted and shown its own fragment
-
+void KovrelView::loadEnded() {
+    m_loadFit.reset();
     m_anchor = {0.0, 0.0};
     fitToHeight();
-    window.reset();
-    m_loadDlg = nullptr;
+    m_loadWindow.reset();
     viewport()->update();
     updateScrollSizes();
+    if (m_selectWhenLoaded) {
+        const QByteArray name = *m_selectWhenLoaded;
+        m_selectWhenLoaded.reset();
+        selectPicture(name);
+    }
+}
+
+QSize KovrelView::shownSizeWhenFitted(const BmpRect& outline) {
+    // The fit depends on the first plate alone, so the outline of the first one fixes it.
+    if (!m_loadFit) {
+        ViewTransform fitted = m_vt;
+        fitted.viewHeight = m_clientHeight;
+        strip::fitToHeight(fitted, outline, {0.0, 0.0}, m_clientHeight);
+        m_loadFit = fitted;
+    }
+    const auto px = [this](PointD p) {
+        const PointD q = m_loadFit->toPixels(p);
+        return QPointF(q.x, q.y);
+    };
+    return PictureImage::shownSize(px(outline.corner(3)), px(outline.corner(2)),
+                                   px(outline.corner(0)), viewport()->devicePixelRatioF());
 }
 
 void KovrelView::placeLoadingWindow(LoadDlg& window) const {
@@ -206,7 +224,10 @@ void KovrelView::paintEvent(QPaintEvent* event) {
 }
 
 void KovrelView::drawStrip(QPainter& g) {
-    m_scene.drawAll(g, m_vt);
+    // Plates that arrived during a load wait for the fit: drawn now they would be decoded
+    // again at the zoom of the strip before.
+    if (!isLoading())
+        m_scene.drawAll(g, m_vt);
     // At the strip's origin, so it scrolls away with the first plate.
     gfx::drawString(g, kCaption, gfx::pixelFont(QStringLiteral("Times New Roman"), kCaptionPixels),
                     kCaptionColour, QPointF(0, 0));
@@ -321,8 +342,11 @@ void KovrelView::noteUserScroll() {
 // ---- Picking plates
 
 void KovrelView::choose(BmpRectStream& picture) {
-    std::shared_ptr<BmpRect> copy(picture.clone());
-    emit pictureChosen(std::move(copy));
+    // The preview owns the copy it is given; listeners get one of their own.
+    if (PreviewTarget* preview = Instances::preview())
+        preview->showPicture(picture.clone());
+    if (isSignalConnected(QMetaMethod::fromSignal(&KovrelView::pictureChosen)))
+        emit pictureChosen(std::shared_ptr<BmpRect>(picture.clone()));
 }
 
 BmpRectStream* KovrelView::selectedPicture() const {
@@ -335,6 +359,10 @@ BmpRectStream* KovrelView::selectedPicture() const {
 }
 
 void KovrelView::selectPicture(const QByteArray& name) {
+    if (isLoading()) {
+        m_selectWhenLoaded = name;
+        return;
+    }
     const QByteArray wanted = normalisedPictureName(name);
     BmpRect* found = nullptr;
     for (::Shape* shape : m_scene.shapes()) {
@@ -363,8 +391,14 @@ void KovrelView::selectPicture(const QByteArray& name) {
 }
 
 void KovrelView::addAllToLesson() {
-    // Joins the lesson row when it exists: a copy of every stored plate appended to the lesson
-    // (after asking when the lesson is not empty).
+    LessonTarget* lesson = Instances::lesson();
+    if (!lesson)
+        return;
+    if (lesson->lessonScene().firstPicture() &&
+        messageBox(QStringLiteral("\"Урок\" уже содержит плакаты\nВсе равно добавить все плакаты?"),
+                   kViewTitle, MsgButtons::YesNo, MsgIcon::Exclamation) != MsgAnswer::Yes)
+        return;
+    lesson->appendAllPictures(m_scene); // re-fits and repaints the row
 }
 
 void KovrelView::restoreScrollPosition() {

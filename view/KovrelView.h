@@ -2,6 +2,7 @@
 
 #include "PointD.h"
 #include "Scene.h"
+#include "SceneLoadSink.h"
 #include "ViewTransform.h"
 
 #include <QAbstractScrollArea>
@@ -12,6 +13,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class BmpRect;
 class BmpRectStream;
@@ -19,7 +21,8 @@ class LoadDlg;
 
 // The plate strip: every plate of the open topic side by side, zoomed so that the first one
 // fills the pane's height, scrolled horizontally. A click on a plate marks it and hands an
-// independent copy to whoever listens to pictureChosen (the preview).
+// independent copy to the preview (Instances::preview()), and another to whoever listens to
+// pictureChosen.
 //
 // Coordinates: the strip is drawn in unscrolled strip pixels (its origin at the left end of
 // the strip); the viewport shows the part starting at scrollPosition(). The transform maps
@@ -43,15 +46,21 @@ public:
 
     static KovrelView* instance();
 
-    // A full fragment path: shows the loading window, replaces the strip by the fragment's
-    // plates and fits them to the pane. Empty: empties the strip (the zoom stays).
-    // Failures are shown by the loader; whatever was read stays shown.
+    // A full fragment path: shows the loading window and starts replacing the strip by the
+    // fragment's plates, returning at once. The plates are appended to the scene as they
+    // arrive (so a command meanwhile sees those read so far) but not drawn until the load has
+    // ended; then the window closes and the strip is fitted to the pane and painted.
+    // Empty: empties the strip (the zoom stays). Either cancels a load that runs; so do the
+    // scene's clear and the view's end. Failures are shown by the loader; whatever was read
+    // stays shown.
     void showFragment(const QString& path);
     // Marks the first plate whose "picName" equals the normalised name (see PictureNames.h),
     // hands a copy to pictureChosen and scrolls it to kSelectMargin px from the left edge.
-    // A name no plate has does nothing.
+    // A name no plate has does nothing. While a fragment loads the name is kept and chosen
+    // once the load has ended (a topic link shows a fragment, then picks one of its plates).
     void selectPicture(const QByteArray& name);
-    // Copies every plate into the lesson. The lesson row does not exist yet: does nothing.
+    // Copies every stored plate into the lesson (Instances::lesson()), after asking when the
+    // lesson already holds pictures. Without a lesson: nothing.
     void addAllToLesson();
     // Scrolls back to where the user last scrolled (the main frame calls this on leaving
     // full-screen mode, which may have squeezed the pane).
@@ -75,7 +84,7 @@ public:
     // Last pointer position in strip pixels.
     PointD lastMousePoint() const { return m_lastMouse; }
     PointD anchorPoint() const { return m_anchor; }
-    bool isLoading() const { return m_loadDepth > 0; }
+    bool isLoading() const { return m_scene.isLoading(); }
     // The back buffer; re-made only when the pane's size changes.
     const QImage& backBuffer() const { return m_backBuffer; }
     // How many times the back buffer was made; paints never add to it.
@@ -109,6 +118,8 @@ private:
     void choose(BmpRectStream& picture);
     BmpRectStream* selectedPicture() const;
     void placeLoadingWindow(LoadDlg& window) const;
+    void loadEnded();
+    QSize shownSizeWhenFitted(const BmpRect& outline);
     void ensureBackBuffer();
     void applyExtent(QSize extent);
     void drawStrip(QPainter& g);
@@ -121,11 +132,13 @@ private:
     QImage m_backBuffer;
     int m_backBufferGeneration = 0;
     PointD m_lastMouse;
-    QPointer<LoadDlg> m_loadDlg;
+    std::unique_ptr<LoadDlg> m_loadWindow;
+    SceneLoadSink m_loadListener;
+    // The transform the strip will have once fitted to the load's first plate (made when
+    // its outline is known), for the size the plates decode at.
+    std::optional<ViewTransform> m_loadFit;
+    std::optional<QByteArray> m_selectWhenLoaded;
     PointD m_anchor;
     QPoint m_savedScroll;
     QSize m_extent;
-    // Bumped by every showFragment: a load that finds it changed has been replaced.
-    quint64 m_loadGeneration = 0;
-    int m_loadDepth = 0;
 };

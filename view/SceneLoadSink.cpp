@@ -1,18 +1,9 @@
 #include "SceneLoadSink.h"
 
-#include "BmpRectStream.h"
 #include "LoadDlg.h"
-#include "Scene.h"
 
-SceneLoadSink::SceneLoadSink(Scene& scene, std::function<bool()> stillCurrent)
-    : m_scene(scene), m_stillCurrent(std::move(stillCurrent)) {}
-
-void SceneLoadSink::append(std::unique_ptr<BmpRectStream> picture) {
-    if (!picture || isCancelled())
-        return;
-    m_scene.shapes().append(picture.release()); // the list owns it from here
-    ++m_appended;
-}
+SceneLoadSink::SceneLoadSink(std::function<QSize(const BmpRect&)> shownSize)
+    : m_shownSize(std::move(shownSize)) {}
 
 void SceneLoadSink::setProgressRange(int minimum, int maximum) {
     // The window's range always starts at 0, as the loader's does.
@@ -28,6 +19,6 @@ void SceneLoadSink::stepProgress() {
         window->stepIt();
 }
 
-bool SceneLoadSink::isCancelled() const {
-    return m_stillCurrent && !m_stillCurrent();
+QSize SceneLoadSink::shownSize(const BmpRect& outline) {
+    return m_shownSize ? m_shownSize(outline) : QSize();
 }

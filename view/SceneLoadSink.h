@@ -4,27 +4,19 @@
 
 #include <functional>
 
-class Scene;
-
-// Delivers a fragment load into a scene's shape list and its progress to the program-wide
-// loading window (LoadDlg::instance(), when one exists at that moment).
-//
-// The load keeps the event loop running, so the scene may be cleared or loaded again, or its
-// view destroyed, before the load ends. `stillCurrent` answers whether this load still owns
-// the scene; once it says no the load is cancelled and nothing more reaches the scene.
+// The plate view's listener to a fragment load (Scene::loadFragment): the progress goes to
+// the program-wide loading window (LoadDlg::instance(), when one exists at that moment), and
+// the size each picture will be shown at is the view's answer, so that pictures decode once
+// at the strip's size. The pictures themselves go to the scene.
 class SceneLoadSink : public FragmentSink {
 public:
-    SceneLoadSink(Scene& scene, std::function<bool()> stillCurrent);
+    explicit SceneLoadSink(std::function<QSize(const BmpRect&)> shownSize);
 
-    void append(std::unique_ptr<BmpRectStream> picture) override;
     void setProgressRange(int minimum, int maximum) override;
     void stepProgress() override;
-    bool isCancelled() const override;
-
-    int appended() const { return m_appended; }
+    bool sizesPictures() const override { return bool(m_shownSize); }
+    QSize shownSize(const BmpRect& outline) override;
 
 private:
-    Scene& m_scene;
-    std::function<bool()> m_stillCurrent;
-    int m_appended = 0;
+    std::function<QSize(const BmpRect&)> m_shownSize;
 };

@@ -11,12 +11,15 @@
 
 namespace strip {
 
-double fitDistance(const ViewTransform& vt, const BmpRect& first, PointD anchor) {
-    const PointD lowerLeft = vt.toPixels(first.corner(0));
-    return std::hypot(anchor.x - lowerLeft.x, anchor.y - (lowerLeft.y + kFreeBelow));
+double fitDistance(const ViewTransform& vt, const BmpRect& first, PointD anchor, FreeBand band) {
+    // Plate y points up: "below" is a smaller y.
+    const PointD corner = first.corner(0);
+    const PointD below = vt.toPixels({corner.x, corner.y - band.plateUnits});
+    return std::hypot(anchor.x - below.x, anchor.y - (below.y + band.pixels));
 }
 
-void fitToHeight(ViewTransform& vt, const BmpRect& first, PointD anchor, double clientHeight) {
+void fitToHeight(ViewTransform& vt, const BmpRect& first, PointD anchor, double clientHeight,
+                 FreeBand band) {
     // std::round takes halves away from zero, as the pinned corner wants.
     const PointD upperLeft = vt.toPixels(first.corner(3));
     const PointD pinned{std::round(upperLeft.x), std::round(upperLeft.y)};
@@ -36,13 +39,14 @@ void fitToHeight(ViewTransform& vt, const BmpRect& first, PointD anchor, double 
     // every step: a strip fitted from a much smaller zoom would start many pixels away from
     // the anchor. The shift does not change while zooming, so the centre stays the same.
     const PointD centre = vt.centreOf(vt.toPixels(first.corner(3)));
-    if (fitDistance(vt, first, anchor) <= clientHeight) {
-        while (fitDistance(vt, first, anchor) < clientHeight && vt.scale < vt.maxScale) {
+    if (fitDistance(vt, first, anchor, band) <= clientHeight) {
+        while (fitDistance(vt, first, anchor, band) < clientHeight && vt.scale < vt.maxScale) {
             vt.zoomIn(centre);
             ++vt.zoomLevel;
         }
     } else {
-        while (fitDistance(vt, first, anchor) > clientHeight && vt.zoomLevel >= vt.minZoomLevel) {
+        while (fitDistance(vt, first, anchor, band) > clientHeight &&
+               vt.zoomLevel >= vt.minZoomLevel) {
             vt.zoomOut(centre);
             --vt.zoomLevel;
         }

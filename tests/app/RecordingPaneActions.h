@@ -1,14 +1,17 @@
 #pragma once
 
 #include "Cp1251.h"
-#include "PaneActions.h"
+#include "FrameCommands.h"
 #include "TopicTarget.h"
 
 #include <QStringList>
 #include <QWidget>
 
 // Records every operation the frame routes to the views, as "name" or "name:argument".
-class RecordingPaneActions : public PaneActions {
+class RecordingPaneActions : public LessonCommands,
+                             public ShowCommands,
+                             public PanelCommands,
+                             public PlateCommands {
 public:
     QStringList calls;
     bool allowClose = true;
@@ -30,6 +33,7 @@ public:
     void endDrags() override { calls << "endDrags"; }
     void createPanels() override { calls << "createPanels"; }
     void placePanels() override { calls << "placePanels"; }
+    FrameCommands all() { return {this, this, this, this}; }
     QWidget* createLessonPalette() override {
         calls << "createLessonPalette";
         auto* palette = new QWidget(nullptr, Qt::Tool);

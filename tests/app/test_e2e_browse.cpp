@@ -569,6 +569,27 @@ private slots:
         save(p.screenShot(), QStringLiteral("second_topic.png"));
     }
 
+    // Closing the main window while the 40 plates load: the plates read so far are there, the
+    // load is cancelled with the views, its decodes are waited for, and the program ends
+    // without a message (the ASan build checks that nothing is used after it went).
+    void closeWhileLoading() {
+        auto p = std::make_unique<Program>(kContent);
+        const QString started = p->start();
+        QVERIFY2(started.isEmpty(), qPrintable(started));
+        QSignalSpy closed(p->frame, &CMainFrame::closed);
+        evaluate(p->html->page(),
+                 QStringLiteral("document.querySelector('a[href=\"def1.htm\"]').click();true"));
+        QVERIFY(QTest::qWaitFor([&] { return p->plate->isLoading() && p->pictureCount() > 0; },
+                                kLoadMs));
+        QVERIFY(p->frame->close());
+        QCOMPARE(closed.size(), 1);
+        QVERIFY(p->pictureCount() < 40); // still loading
+        QVERIFY(p->services.messages.isEmpty());
+        p.reset();
+        QVERIFY(!KovrelView::instance());
+        QVERIFY(!LoadDlg::instance());
+    }
+
     void damagedFragment_data() {
         QTest::addColumn<QString>("damage");
         QTest::addColumn<QString>("message");

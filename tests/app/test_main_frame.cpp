@@ -47,7 +47,7 @@ struct ShownFrame {
     RecordingPaneActions actions;
 
     explicit ShownFrame(QSize size = QSize(760, 560)) {
-        frame.setPaneActions(&actions);
+        frame.setCommands(actions.all());
         frame.resize(size);
         frame.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
@@ -81,6 +81,21 @@ private slots:
         QCOMPARE(itemsOf(frame.helpMenu()), (QStringList{"Помошь", "-", "О программе"}));
         QCOMPARE(frame.windowTitle(), QString("Тревалон-Медиа"));
         QCOMPARE(frame.interactionMode(), DisplayState::kModeNormal);
+
+        // Commands whose views are not there are disabled until their group is set.
+        auto enabled = [&frame] {
+            QStringList out;
+            for (QMenu* menu : {frame.plateMenu(), frame.lessonMenu(), frame.helpMenu()})
+                for (const QAction* a : menu->actions())
+                    if (!a->isSeparator() && a->isEnabled())
+                        out << a->text();
+            return out;
+        };
+        QCOMPARE(enabled(), (QStringList{"Помошь", "О программе"}));
+        RecordingPaneActions lessonOnly;
+        frame.setLessonCommands(&lessonOnly);
+        QCOMPARE(enabled(), (QStringList{"Новый", "Открыть", "Сохранить", "Редактировать", "Помошь",
+                                         "О программе"}));
     }
 
     void commands_data() {
@@ -107,7 +122,7 @@ private slots:
         QTemporaryDir content;
         CMainFrame frame(content.path() + "/source/");
         RecordingPaneActions actions;
-        frame.setPaneActions(&actions);
+        frame.setCommands(actions.all());
         QSignalSpy about(&frame, &CMainFrame::aboutRequested);
 
         QAction* action = actionFor(frame, id);
@@ -234,7 +249,7 @@ private slots:
         QTemporaryDir content;
         CMainFrame frame(content.path() + "/");
         RecordingPaneActions actions;
-        frame.setPaneActions(&actions);
+        frame.setCommands(actions.all());
         QMouseEvent release(QEvent::MouseButtonRelease, QPointF(3, 3), QPointF(3, 3),
                             Qt::MiddleButton, Qt::MouseButtons(buttonsHeld),
                             Qt::KeyboardModifiers(modifiers));
@@ -273,7 +288,7 @@ private slots:
         QTemporaryDir content;
         RecordingPaneActions actions;
         CKovrelApp app(content.path() + "/source/");
-        app.setPaneActions(&actions);
+        app.setCommands(actions.all());
         QVERIFY(app.initInstance(args));
         CMainFrame* frame = app.mainFrame();
         QVERIFY(frame->isVisible());

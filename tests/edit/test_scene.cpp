@@ -130,14 +130,20 @@ void TestScene::findSelectedKeepsPreviousWhenNone() {
 }
 
 void TestScene::clearDestroysEveryOwnedShapeOnce() {
-    int listedAndRecorded = 0, deleted = 0, moved = 0, line = 0;
+    int listedAndRecorded = 0, deleted = 0, moved = 0, line = 0, unrecorded = 0;
     Scene scene;
     auto* a = makePicture<CountingPicture>(10, 10, {}, &listedAndRecorded).release();
     auto* b = makePicture<CountingPicture>(10, 10, {}, &deleted).release();
     auto* c = makePicture<CountingPicture>(10, 10, {}, &moved).release();
     scene.shapes().recordEdit({a, scene.shapes().append(a), ListEdit::kInserted});
     scene.shapes().append(c);
+    auto* d = makePicture<CountingPicture>(10, 10, {}, &unrecorded).release();
+    scene.shapes().append(d);
     scene.shapes().append(new CountingShape(&line));
+    // Deleted before a shape that is no picture: no record names it, the scene still owns it.
+    d->setState(BmpRect::kStateSelected);
+    QVERIFY(scene.deleteSelected());
+    QVERIFY(scene.lessonHistory().empty() && !scene.shapes().contains(d));
     // b was deleted from the lesson, c moved in it; a record names each.
     scene.lessonHistory().push_back({LessonEdit::kDeleted, b, "", "p"});
     scene.lessonHistory().push_back({LessonEdit::kMoved, c, "p", ""});
@@ -151,6 +157,7 @@ void TestScene::clearDestroysEveryOwnedShapeOnce() {
     QCOMPARE(deleted, 1);
     QCOMPARE(moved, 1);
     QCOMPARE(line, 1);
+    QCOMPARE(unrecorded, 1);
     QVERIFY(scene.shapes().empty());
     QVERIFY(scene.lessonHistory().empty());
     QVERIFY(scene.shapes().undoHistory().empty());

@@ -53,6 +53,24 @@ private slots:
         QCOMPARE(other.shapes().size(), std::size_t(2));
         QCOMPARE(other.filePath(), file);
         QVERIFY(!other.storage().isOpen());
+
+        // The same from the event loop: loadLesson returns at once, done tells the end.
+        Scene third;
+        int done = 0;
+        third.loadLesson(file, [&](bool read) { done += read ? 1 : 100; });
+        QVERIFY(third.isLoading());
+        QTRY_COMPARE(done, 1);
+        QCOMPARE(namesIn(third), (QStringList{"a", "b"}));
+        QCOMPARE(third.filePath(), file);
+        QVERIFY(!third.storage().isOpen());
+
+        // A save while the lesson loads finishes the load first: no half lesson is written.
+        const QString copy = m_dir.filePath("copy.les");
+        third.loadLesson(file, nullptr);
+        QVERIFY(third.saveLesson(copy));
+        QVERIFY(!third.isLoading());
+        QVERIFY(other.loadLesson(copy));
+        QCOMPARE(namesIn(other), (QStringList{"a", "b"}));
         QVERIFY(services.messages.isEmpty());
     }
 

@@ -131,6 +131,11 @@ void TestPictures::loadRejects_data() {
     QTest::newRow("truncated PNG") << imagebytes::solidPng(50, 50, Qt::red).left(40);
     QTest::newRow("PNG claiming 60000 x 60000") << pngClaiming(60000, 60000);
     QTest::newRow("PNG claiming 0 x 10") << pngClaiming(0, 10);
+    QTest::newRow("PNG of 8192 x 8192 blank pixels") << [] {
+        QImage blank(8192, 8192, QImage::Format_Mono);
+        blank.fill(0);
+        return imagebytes::encode(blank, "PNG");
+    }();
     QTest::newRow("GIF screen of 65535 x 65535") << [] {
         QByteArray g = gifbytes::build(2, 2, frames(2, 5));
         g[6] = g[7] = g[8] = g[9] = char(0xff);

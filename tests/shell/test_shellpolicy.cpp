@@ -36,8 +36,18 @@ private slots:
         write("source/doc.avi", "RIFF\0\0\0\0AVI LIST");
         write("source/sub/anim.gif", "GIF89a");
         write("source/Movie.SWF", "FWS");
-        write("source/run.avi", "RIFF",
-              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeUser);
+        // On FAT or NTFS media every file carries every execute bit.
+        const QFile::Permissions fat = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                       QFile::ExeUser | QFile::ExeGroup | QFile::ExeOther;
+        write("source/run.avi", "RIFF\0\0\0\0AVI LIST", fat);
+        write("source/lesson.rtf", "{\\rtf1\\ansi hello}", fat);
+        write("source/clip.avi",
+              QByteArray("\x7f"
+                         "ELF\x02\x01\x01",
+                         7) +
+                  QByteArray(60, 0),
+              fat);
+        write("source/movie.swf", "#!/usr/bin/perl\nprint 1;\n");
         write("source/script.sh", "echo hi\n");
         write("source/start.desktop", "[Desktop Entry]\nExec=xterm\n");
         write("source/SETUP.EXE", "MZ");
@@ -90,7 +100,13 @@ private slots:
         QTest::newRow("folder") << "sub" << false << Verdict::NotAFile << "";
         QTest::newRow("the root itself") << "source" << true << Verdict::NotAFile << "";
 
-        QTest::newRow("execute bit") << "run.avi" << false << Verdict::Executable << "";
+        QTest::newRow("document with execute bits (FAT)")
+            << "run.avi" << false << Verdict::Allowed << "source/run.avi";
+        QTest::newRow("text document with execute bits (FAT)")
+            << "lesson.rtf" << false << Verdict::Allowed << "source/lesson.rtf";
+        QTest::newRow("program named like a clip") << "clip.avi" << false << Verdict::Program << "";
+        QTest::newRow("script named like a movie")
+            << "movie.swf" << false << Verdict::Program << "";
         QTest::newRow("shell script") << "script.sh" << false << Verdict::Program << "";
         QTest::newRow("desktop entry") << "start.desktop" << false << Verdict::Program << "";
         QTest::newRow("windows program, upper case")

@@ -1,11 +1,13 @@
 #include "BmpRectStream.h"
 #include "FileLock.h"
 #include "FragmentLoading.h"
+#include "LoadJob.h"
 #include "ScriptedWindowServices.h"
 #include "StoreFixtures.h"
 #include "XmlStorage.h"
 
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -128,28 +130,39 @@ private slots:
         QTest::newRow("many records in parallel keep their order")
             << letters << int(letters.count('g') + letters.count('u') + 1) << many << manyOutcomes;
     }
+    // The same log whether the load blocks or runs in steps from the event loop.
     void fragmentOutcomes() {
         QFETCH(QString, letters);
         const QString file = path("outcomes.frag");
         writeFragment(file, letters);
-        ScriptedWindowServices services;
-        CollectingSink sink(services);
-        XmlStorage storage;
-        store::loadFragment(storage, file, sink);
-        sink.flushMessages();
-        QCOMPARE(sink.rangeMin, 0);
-        QTEST(sink.rangeMax, "rangeMax");
-        QTEST(sink.events, "events");
-        QTEST(sink.outcomes, "outcomes");
-        for (const auto& m : std::as_const(services.messages)) {
-            QCOMPARE(m.title, kAppName);
-            QCOMPARE(m.buttons, MsgButtons::Ok);
+        for (const bool fromEventLoop : {false, true}) {
+            ScriptedWindowServices services;
+            CollectingSink sink(services);
+            XmlStorage storage;
+            if (fromEventLoop) {
+                LoadJob job(LoadJob::Kind::Fragment, storage, file, sink);
+                QSignalSpy finished(&job, &LoadJob::finished);
+                job.start();
+                QVERIFY(sink.events.isEmpty()); // start returns at once
+                QTRY_COMPARE(finished.size(), 1);
+            } else {
+                store::loadFragment(storage, file, sink);
+            }
+            sink.flushMessages();
+            QCOMPARE(sink.rangeMin, 0);
+            QTEST(sink.rangeMax, "rangeMax");
+            QTEST(sink.events, "events");
+            QTEST(sink.outcomes, "outcomes");
+            for (const auto& m : std::as_const(services.messages)) {
+                QCOMPARE(m.title, kAppName);
+                QCOMPARE(m.buttons, MsgButtons::Ok);
+            }
+            // The fragment stays open and locked until the scene is cleared.
+            FileLock other;
+            QVERIFY(!other.acquire(file, FileLock::Access::Read));
+            storage.close();
+            QVERIFY(other.acquire(file, FileLock::Access::Read));
         }
-        // The fragment stays open and locked until the scene is cleared.
-        FileLock other;
-        QVERIFY(!other.acquire(file, FileLock::Access::Read));
-        storage.close();
-        QVERIFY(other.acquire(file, FileLock::Access::Read));
     }
 
     void placedPictureFields() {
@@ -294,10 +307,10 @@ private slots:
         QCOMPARE(sink.events, QStringList{"append:p0"});
     }
 
-    // A second load of the same scene started while the first one waits for its pictures (from
-    // the event loop the first one keeps running) replaces it: the first appends nothing after
-    // the scene was cleared, and the scene ends with the second fragment alone.
-    void secondLoadFromTheEventLoopCancelsTheFirst() {
+    // A load replaced from the event loop while it runs (another topic): the first is
+    // cancelled and delivers nothing more, never reports finished, and the second fragment
+    // alone ends up in the container and the sink.
+    void jobReplacedFromTheEventLoop() {
         const QString slow = path("slow.frag");
         const QString quick = path("quick.frag");
         {
@@ -314,36 +327,30 @@ private slots:
 
         ScriptedWindowServices services;
         XmlStorage storage;
-        int generation = 0; // what the scene's clear advances
-        std::vector<std::unique_ptr<BmpRectStream>> scene;
-        auto makeSink = [&](int mine) {
-            auto sink = std::make_unique<CollectingSink>(services);
-            sink->cancelWhen = [&generation, mine] { return generation != mine; };
-            return sink;
+        CollectingSink firstSink(services);
+        CollectingSink secondSink(services);
+        auto first = std::make_unique<LoadJob>(LoadJob::Kind::Fragment, storage, slow, firstSink);
+        LoadJob second(LoadJob::Kind::Fragment, storage, quick, secondSink);
+        QSignalSpy firstFinished(first.get(), &LoadJob::finished);
+        QSignalSpy secondFinished(&second, &LoadJob::finished);
+        std::size_t appendedBeforeCancel = 0;
+        firstSink.onAppend = [&] {
+            if (appendedBeforeCancel == 0)
+                QTimer::singleShot(0, [&] {
+                    first->cancel();
+                    appendedBeforeCancel = firstSink.pictures.size();
+                    storage.close();
+                    second.start();
+                });
+            QVERIFY(!first->isCancelled());
         };
-        auto firstSink = makeSink(++generation);
-        auto secondSink = makeSink(0);
-        bool secondRan = false;
-        int firstAppendsAfterClear = 0;
-        firstSink->onAppend = [&] {
-            if (secondRan)
-                ++firstAppendsAfterClear;
-        };
-        QTimer::singleShot(0, [&] {
-            // The scene's clear, then its second load.
-            ++generation;
-            storage.close();
-            secondSink->cancelWhen = [&generation, mine = generation] {
-                return generation != mine;
-            };
-            store::loadFragment(storage, quick, *secondSink);
-            secondRan = true;
-        });
-        store::loadFragment(storage, slow, *firstSink);
-        QVERIFY(secondRan);
-        QCOMPARE(firstAppendsAfterClear, 0);
-        QVERIFY(firstSink->pictures.size() < 12);
-        QCOMPARE(secondSink->names(), (QStringList{"p0", "p1"}));
+        first->start();
+        QTRY_COMPARE(secondFinished.size(), 1);
+        QCOMPARE(firstSink.pictures.size(), appendedBeforeCancel);
+        QVERIFY(appendedBeforeCancel < 12);
+        first.reset(); // waits for its running decodes
+        QCOMPARE(firstFinished.size(), 0);
+        QCOMPARE(secondSink.names(), (QStringList{"p0", "p1"}));
         QVERIFY(services.messages.isEmpty());
         QVERIFY(storage.isOpen()); // the second fragment stays held
     }

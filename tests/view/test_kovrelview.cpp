@@ -1,7 +1,9 @@
 #include "BmpRectStream.h"
 #include "Cp1251.h"
 #include "DisplayState.h"
+#include "Instances.h"
 #include "KovrelView.h"
+#include "LessonTarget.h"
 #include "LoadDlg.h"
 #include "PictureNames.h"
 #include "RectShape.h"
@@ -16,6 +18,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 
 #include <cmath>
@@ -82,6 +85,7 @@ QList<Plate> plates(int n, QSize size = {60, 40}) {
 } // namespace
 
 Q_DECLARE_METATYPE(Plate)
+Q_DECLARE_METATYPE(MsgAnswer)
 
 class TestKovrelView : public QObject {
     Q_OBJECT
@@ -104,6 +108,11 @@ class TestKovrelView : public QObject {
         view->resize(pane + bars);
         return view;
     }
+    // showFragment, then the event loop until the load has ended.
+    static bool showLoaded(KovrelView& view, const QString& path) {
+        view.showFragment(path);
+        return QTest::qWaitFor([&] { return !view.isLoading(); }, 20000);
+    }
     static void checkFitted(const KovrelView& view) {
         const ViewTransform& vt = view.transform();
         const BmpRect* first = view.scene().firstPicture();
@@ -120,6 +129,7 @@ private slots:
     void init() {
         DisplayState::current() = DisplayState{};
         m_services.messages.clear();
+        m_services.answers.clear();
     }
 
     void fitToHeight_data() {
@@ -139,8 +149,8 @@ private slots:
         QFETCH(QString, limit);
         auto view = makeView();
         if (!before.isEmpty())
-            view->showFragment(fragment("before.frag", before));
-        view->showFragment(fragment("fit.frag", {first, Plate{{60, 40}}}));
+            QVERIFY(showLoaded(*view, fragment("before.frag", before)));
+        QVERIFY(showLoaded(*view, fragment("fit.frag", {first, Plate{{60, 40}}})));
         QCOMPARE(view->scene().shapes().size(), std::size_t(2));
         const ViewTransform& vt = view->transform();
         if (limit == "in") {
@@ -166,7 +176,7 @@ private slots:
         QFETCH(int, height);
         QFETCH(bool, refits);
         auto view = makeView();
-        view->showFragment(fragment("resize.frag", plates(3)));
+        QVERIFY(showLoaded(*view, fragment("resize.frag", plates(3))));
         const double scale = view->transform().scale;
         const QSize bars = view->size() - view->viewport()->size();
         view->resize(QSize(600, height) + bars);
@@ -192,7 +202,7 @@ private slots:
         QFETCH(bool, scrolls);
         DisplayState::current().fullScreen = fullScreen;
         auto view = makeView();
-        view->showFragment(fragment("extent.frag", plates(plateCount)));
+        QVERIFY(showLoaded(*view, fragment("extent.frag", plates(plateCount))));
         QCOMPARE(view->scene().shapes().size(), std::size_t(plateCount));
         QScrollBar* bar = view->horizontalScrollBar();
         if (!scrolls) {
@@ -262,7 +272,7 @@ private slots:
             content[i].picName = "road" + QByteArray::number(i);
         content[6].picName = cp1251::fromUnicodeLossy("Знак");
         auto view = makeView();
-        view->showFragment(fragment("select.frag", content));
+        QVERIFY(showLoaded(*view, fragment("select.frag", content)));
         view->horizontalScrollBar()->setValue(100);
         QSignalSpy chosen(view.get(), &KovrelView::pictureChosen);
         view->selectPicture(name);
@@ -300,7 +310,7 @@ private slots:
         QFETCH(QString, where);
         QFETCH(int, selects);
         auto view = makeView();
-        view->showFragment(fragment("click.frag", plates(3, {40, 60})));
+        QVERIFY(showLoaded(*view, fragment("click.frag", plates(3, {40, 60}))));
         QSignalSpy chosen(view.get(), &KovrelView::pictureChosen);
         std::vector<BmpRect*> pictures;
         for (Shape* s : view->scene().shapes())
@@ -363,7 +373,7 @@ private slots:
     void loadShowsProgressAndEmptyPathDoesNot() {
         auto view = makeView();
         LoadWindowWatch watch;
-        view->showFragment(fragment("three.frag", plates(3)));
+        QVERIFY(showLoaded(*view, fragment("three.frag", plates(3))));
         QCOMPARE(watch.shown, 1);
         QCOMPARE(watch.lastRangeEnd, 4); // records + 1: the bar never reaches its end
         QCOMPARE(watch.lastValue, 3);
@@ -393,9 +403,9 @@ private slots:
         QFETCH(QString, file);
         QFETCH(QString, message);
         auto view = makeView();
-        view->showFragment(fragment("good.frag", plates(2)));
+        QVERIFY(showLoaded(*view, fragment("good.frag", plates(2))));
         QVERIFY(m_services.messages.isEmpty());
-        view->showFragment(qEnvironmentVariable("TM_TEST_DATA") + "/" + file);
+        QVERIFY(showLoaded(*view, qEnvironmentVariable("TM_TEST_DATA") + "/" + file));
         QCOMPARE(m_services.messageTexts(), QStringList{message});
         QCOMPARE(m_services.messages.first().title, kAppName);
         QVERIFY(view->scene().shapes().empty());
@@ -404,40 +414,104 @@ private slots:
         view->grab();
     }
 
-    void loadReplacedOrViewGoneMeanwhile_data() {
-        QTest::addColumn<bool>("destroy");
-        QTest::newRow("another fragment shown meanwhile") << false;
-        QTest::newRow("view destroyed meanwhile") << true;
+    // What a command does when it arrives (from the event loop) while a load runs: the
+    // pictures read so far are in the scene, the load goes on or is cancelled, and nothing of
+    // a cancelled load reaches the strip afterwards.
+    void commandDuringLoad_data() {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("another topic cancels and replaces it") << "topic";
+        QTest::newRow("clearing the view cancels it") << "clear";
+        QTest::newRow("the view's end cancels it") << "destroy";
+        QTest::newRow("a plate picked by name waits for the load") << "select";
     }
-    void loadReplacedOrViewGoneMeanwhile() {
-        QFETCH(bool, destroy);
-        const QString first = fragment("first.frag", plates(6, {200, 150}));
+    void commandDuringLoad() {
+        QFETCH(QString, command);
+        const QString first = fragment("first.frag", plates(12, {200, 150}));
         const QString second = fragment("second.frag", plates(2, {30, 80}));
         auto view = makeView();
+        QSignalSpy chosen(view.get(), &KovrelView::pictureChosen);
         LoadWindowWatch watch;
+        std::size_t seenMeanwhile = 0;
+        bool ran = false;
         watch.onFirstStep = [&] {
-            if (destroy)
-                view.reset();
-            else
-                view->showFragment(second);
+            QTimer::singleShot(0, [&] {
+                ran = true;
+                QVERIFY(view->isLoading());
+                seenMeanwhile = view->scene().shapes().size();
+                if (command == "topic")
+                    view->showFragment(second);
+                else if (command == "clear")
+                    view->showFragment(QString());
+                else if (command == "destroy")
+                    view.reset();
+                else
+                    view->selectPicture("p11");
+            });
         };
-        view.get()->showFragment(first);
-        QVERIFY(!LoadDlg::instance());
-        QCOMPARE(watch.shown, destroy ? 1 : 2);
+        view->showFragment(first);
+        QVERIFY(view->isLoading()); // showFragment returned at once
+        QTRY_VERIFY(ran);
+        QVERIFY(seenMeanwhile >= 1);
+        QTRY_VERIFY(!LoadDlg::instance());
         QVERIFY(m_services.messages.isEmpty());
-        if (destroy) {
-            QVERIFY(!view && !KovrelView::instance());
+        if (command == "destroy") {
+            QVERIFY(!KovrelView::instance());
             return;
         }
-        QCOMPARE(view->scene().shapes().size(), std::size_t(2));
-        for (Shape* s : view->scene().shapes())
-            QCOMPARE(dynamic_cast<BmpRect*>(s)->width(), 30);
-        checkFitted(*view);
+        QTRY_VERIFY(!view->isLoading());
+        QTest::qWait(50); // a cancelled load would deliver by now
+        const std::size_t expected = command == "topic" ? 2 : command == "clear" ? 0 : 12;
+        QCOMPARE(view->scene().shapes().size(), expected);
+        if (command == "topic") {
+            for (Shape* s : view->scene().shapes())
+                QCOMPARE(dynamic_cast<BmpRect*>(s)->width(), 30);
+            checkFitted(*view);
+        }
+        QCOMPARE(chosen.size(), command == "select" ? 1 : 0);
+    }
+
+    void addAllToLesson_data() {
+        QTest::addColumn<bool>("lessonHasPictures");
+        QTest::addColumn<MsgAnswer>("answer");
+        QTest::addColumn<bool>("appends");
+        QTest::newRow("empty lesson: no question") << false << MsgAnswer::No << true;
+        QTest::newRow("lesson with pictures, Yes") << true << MsgAnswer::Yes << true;
+        QTest::newRow("lesson with pictures, No") << true << MsgAnswer::No << false;
+    }
+    void addAllToLesson() {
+        QFETCH(bool, lessonHasPictures);
+        QFETCH(MsgAnswer, answer);
+        QFETCH(bool, appends);
+        struct Lesson final : LessonTarget {
+            Scene scene;
+            const Scene* appendedFrom = nullptr;
+            void addPicture(std::unique_ptr<BmpRect>) override {}
+            void appendAllPictures(Scene& source) override { appendedFrom = &source; }
+            Scene& lessonScene() override { return scene; }
+        } lesson;
+        if (lessonHasPictures)
+            lesson.scene.shapes().append(new BmpRectStream);
+        auto view = makeView();
+        view->showFragment(fragment("all.frag", plates(2)));
+        view->addAllToLesson(); // no lesson registered: nothing, no question
+        Instances::registerLesson(&lesson);
+        m_services.answers.enqueue(answer);
+        view->addAllToLesson();
+        Instances::unregisterLesson(&lesson);
+        QCOMPARE(lesson.appendedFrom, appends ? &view->scene() : nullptr);
+        if (!lessonHasPictures) {
+            QVERIFY(m_services.messages.isEmpty());
+            return;
+        }
+        QCOMPARE(m_services.messageTexts(),
+                 QStringList{"\"Урок\" уже содержит плакаты\nВсе равно добавить все плакаты?"});
+        QCOMPARE(m_services.messages.first().title, kViewTitle);
+        QCOMPARE(m_services.messages.first().buttons, MsgButtons::YesNo);
     }
 
     void captionScrollsAway() {
         auto view = makeView();
-        view->showFragment(fragment("caption.frag", plates(6)));
+        QVERIFY(showLoaded(*view, fragment("caption.frag", plates(6))));
         const QRect area(5, 5, 90, 14); // under the caption, inside the first plate
         auto captionPixels = [&] {
             return countPixels(view->grab().toImage(), area, [](QColor c) {

@@ -1,0 +1,61 @@
+#include "LessonPane.h"
+
+#include "CMainFrame.h"
+#include "LessDlg.h"
+#include "LessView.h"
+
+LessonPane::LessonPane(QObject* parent) : QObject(parent) {}
+
+void LessonPane::install(CMainFrame& frame) {
+    m_frame = &frame;
+    m_view = new LessView;
+    frame.setPaneWidget(CMainFrame::Pane::Lesson, m_view);
+    frame.setLessonCommands(this);
+
+    connect(m_view, &LessView::contextMenuRequested, this, [this](const QPoint& point) {
+        if (m_frame && m_view)
+            m_frame->showContextMenu(m_view, point);
+    });
+    // A middle-button release in the row, or the row losing the focus, ends every drag.
+    for (auto signal : {&LessView::dragsEndRequested, &LessView::focusLost}) {
+        connect(m_view, signal, this, [this] {
+            if (m_frame)
+                m_frame->endDrags();
+        });
+    }
+}
+
+void LessonPane::newLesson() {
+    if (m_view)
+        m_view->lesson().newLesson();
+}
+
+void LessonPane::openLesson() {
+    if (m_view)
+        m_view->lesson().openLesson();
+}
+
+void LessonPane::relayoutLesson() {
+    if (m_view)
+        m_view->relayout();
+}
+
+void LessonPane::saveLessonFile() {
+    if (m_view)
+        m_view->lesson().saveLessonFile();
+}
+
+void LessonPane::loadLessonFile(const QString& path) {
+    if (m_view)
+        m_view->lesson().loadLessonFile(path);
+}
+
+bool LessonPane::mayCloseLesson() {
+    return !m_view || m_view->lesson().mayCloseLesson();
+}
+
+QWidget* LessonPane::createLessonPalette() {
+    if (!m_view)
+        return nullptr;
+    return new LessDlg(*m_view, m_frame);
+}

@@ -1,0 +1,298 @@
+#include "Lesson.h"
+
+#include "BmpRect.h"
+#include "BmpRectStream.h"
+#include "Err.h"
+#include "FrameControl.h"
+#include "Instances.h"
+#include "LessFile.h"
+#include "LessonDisplay.h"
+#include "Shape.h"
+
+#include <vector>
+
+namespace {
+
+const QString kUnnamedTitle = QStringLiteral("Без Имени.les");
+
+// Placement rule, plate units: a new picture stands upright this far right of the last one.
+constexpr double kGap = 30.0;
+constexpr double kUpright = 100.0;
+// A picture stream name cannot be longer.
+constexpr qsizetype kMaxNameLength = 31;
+
+FileDialogRequest lessonDialog(bool save, const QString& title) {
+    FileDialogRequest request;
+    request.save = save;
+    request.title = title;
+    request.filter = QStringLiteral("*.les (*.les)");
+    request.defaultSuffix = QStringLiteral("les");
+    request.overwritePrompt = true;
+    return request;
+}
+
+bool hasPicture(const Scene& scene) {
+    return scene.firstPicture() != nullptr;
+}
+
+} // namespace
+
+Lesson::Lesson(LessonDisplay& display) : m_display(display), m_documentTitle(kUnnamedTitle) {}
+
+void Lesson::setDocumentTitle(const QString& title) {
+    m_documentTitle = title;
+    if (FrameControl* frame = Instances::frame())
+        frame->setDocumentTitle(title);
+}
+
+bool Lesson::holdsSamePicture(const BmpRect& picture) const {
+    for (const Shape* shape : m_scene.shapes()) {
+        const auto* held = dynamic_cast<const BmpRect*>(shape);
+        if (held && held->name() == picture.name() && held->streamBytes() == picture.streamBytes())
+            return true;
+    }
+    return false;
+}
+
+QByteArray Lesson::distinctName(const BmpRect& picture) const {
+    const auto takenByOther = [this, &picture](const QByteArray& name) {
+        for (const Shape* shape : m_scene.shapes()) {
+            const auto* held = dynamic_cast<const BmpRect*>(shape);
+            if (held && held->name() == name && held->streamBytes() != picture.streamBytes())
+                return true;
+        }
+        return false;
+    };
+    const QByteArray& own = picture.name();
+    if (!takenByOther(own))
+        return own;
+    for (int n = 2;; ++n) {
+        const QByteArray suffix = "~" + QByteArray::number(n);
+        const QByteArray name = own.left(kMaxNameLength - suffix.size()) + suffix;
+        if (!takenByOther(name))
+            return name;
+    }
+}
+
+void Lesson::placeAndAppend(std::unique_ptr<BmpRectStream> picture) {
+    picture->setName(distinctName(*picture));
+    const PointD c = m_scene.lastPictureCorner();
+    picture->placeByVector({c.x + kGap, c.y}, {c.x + kGap, c.y + kUpright});
+    picture->setComplete(true);
+    Shape::notifyEndTool();
+    m_scene.shapes().append(picture.release());
+}
+
+void Lesson::addPicture(std::unique_ptr<BmpRect> picture) {
+    if (!picture)
+        return;
+    // Every element is a stored picture the lesson owns: anything else enters as its copy.
+    std::unique_ptr<BmpRectStream> stored(dynamic_cast<BmpRectStream*>(picture.get()));
+    if (stored)
+        picture.release();
+    else
+        stored = picture->clone();
+    stored->setName(distinctName(*stored));
+    if (holdsSamePicture(*stored) &&
+        messageBox(QStringLiteral("Данная изображение уже содержится в уроке. Добавить?"), kAppName,
+                   MsgButtons::YesNo) != MsgAnswer::Yes)
+        return;
+    placeAndAppend(std::move(stored));
+    m_display.fitToHeight();
+    m_display.invalidate();
+    m_modified = true;
+    m_display.updateScrollSizes();
+}
+
+void Lesson::addPictureFromFile() {
+    LessFile file; // cancelled or unreadable: it has said why, and toPicture gives none
+    std::unique_ptr<BmpRectStream> picture;
+    try {
+        picture = file.toPicture();
+    } catch (const Err& e) {
+        messageBox(e.text());
+        return;
+    }
+    if (picture)
+        addPicture(std::move(picture));
+}
+
+void Lesson::appendAllPictures(Scene& source) {
+    // A copy of the list: the source may be the lesson itself.
+    const std::vector<const Shape*> shapes(source.shapes().begin(), source.shapes().end());
+    for (const Shape* shape : shapes) {
+        if (const auto* plate = dynamic_cast<const BmpRectStream*>(shape))
+            placeAndAppend(plate->clone());
+    }
+}
+
+void Lesson::resetLesson() {
+    m_modified = false;
+    m_scene.clear();
+    m_display.resetAnchor();
+    m_display.invalidate();
+    setDocumentTitle(kUnnamedTitle);
+    m_scene.setFilePath(QString());
+}
+
+void Lesson::startLoad(const QString& path, const std::function<void(bool)>& done) {
+    done(m_scene.loadLesson(path));
+}
+
+void Lesson::loadLessonFile(const QString& path) {
+    m_modified = false;
+    m_scene.clear();
+    startLoad(path, [this](bool ok) {
+        if (!ok) {
+            resetLesson();
+            return;
+        }
+        m_display.fitToHeight();
+        m_display.updateScrollSizes();
+    });
+}
+
+void Lesson::chooseAndLoadLesson() {
+    const FileDialogResult chosen = WindowServices::instance().fileDialog(
+        lessonDialog(false, QStringLiteral("Укажите файл урока")));
+    if (!chosen.accepted || chosen.path.isEmpty())
+        return;
+    m_modified = false;
+    m_scene.clear();
+    const QString title = chosen.fileTitle;
+    startLoad(chosen.path, [this, title](bool ok) {
+        if (!ok) {
+            resetLesson();
+            return;
+        }
+        m_display.resetAnchor();
+        setDocumentTitle(title);
+        m_display.invalidate();
+    });
+}
+
+FileDialogResult Lesson::chooseSavePath() {
+    return WindowServices::instance().fileDialog(
+        lessonDialog(true, QStringLiteral("Сохранение файла урока")));
+}
+
+bool Lesson::saveTo(const QString& path) {
+    const QString before = m_scene.filePath();
+    if (m_scene.saveLesson(path)) {
+        m_modified = false;
+        return true;
+    }
+    // A lesson that is not on disk keeps the path it had, so the next save asks again.
+    m_scene.setFilePath(before);
+    return false;
+}
+
+void Lesson::saveLessonFile() {
+    if (!hasPicture(m_scene)) {
+        messageBox(QStringLiteral("Урок пуст"));
+        return;
+    }
+    if (m_scene.filePath().isEmpty()) {
+        const FileDialogResult chosen = chooseSavePath();
+        if (!chosen.accepted || chosen.path.isEmpty())
+            return;
+        if (saveTo(chosen.path))
+            setDocumentTitle(chosen.fileTitle);
+        return;
+    }
+    if (m_modified)
+        saveTo(m_scene.filePath());
+}
+
+Lesson::SaveChanges Lesson::askToSaveChanges() {
+    if (!hasPicture(m_scene))
+        return SaveChanges::NoPictures;
+    const bool unnamed = m_scene.filePath().isEmpty();
+    // An unnamed lesson with pictures is always asked about.
+    if (!unnamed && !m_modified)
+        return SaveChanges::NotAsked;
+    const MsgAnswer answer = messageBox(QStringLiteral("Сохранить изменения в уроке?"), kViewTitle,
+                                        MsgButtons::YesNoCancel, MsgIcon::Exclamation);
+    if (answer == MsgAnswer::No)
+        return SaveChanges::Declined;
+    if (answer != MsgAnswer::Yes)
+        return SaveChanges::Cancelled;
+    QString path = m_scene.filePath();
+    if (unnamed) {
+        const FileDialogResult chosen = chooseSavePath();
+        if (!chosen.accepted || chosen.path.isEmpty())
+            return SaveChanges::DialogCancelled;
+        path = chosen.path;
+    }
+    return saveTo(path) ? SaveChanges::Saved : SaveChanges::SaveFailed;
+}
+
+void Lesson::newLesson() {
+    switch (askToSaveChanges()) {
+    case SaveChanges::NoPictures:
+    case SaveChanges::NotAsked:
+    case SaveChanges::Declined:
+    case SaveChanges::Saved:
+        resetLesson();
+        m_display.invalidate();
+        break;
+    case SaveChanges::SaveFailed:
+        break; // the lesson stays
+    case SaveChanges::DialogCancelled:
+    case SaveChanges::Cancelled:
+        m_display.invalidate();
+        break;
+    }
+}
+
+void Lesson::openLesson() {
+    const bool unnamed = m_scene.filePath().isEmpty();
+    switch (askToSaveChanges()) {
+    case SaveChanges::NoPictures:
+        chooseAndLoadLesson();
+        m_display.fitToHeight();
+        break;
+    case SaveChanges::NotAsked:
+    case SaveChanges::DialogCancelled: // the unsaved lesson is replaced if a file is chosen
+        chooseAndLoadLesson();
+        break;
+    case SaveChanges::Declined:
+    case SaveChanges::Saved:
+        if (unnamed)
+            resetLesson();
+        chooseAndLoadLesson();
+        break;
+    case SaveChanges::SaveFailed:
+    case SaveChanges::Cancelled:
+        break;
+    }
+}
+
+bool Lesson::mayCloseLesson() {
+    switch (askToSaveChanges()) {
+    case SaveChanges::Cancelled:
+    case SaveChanges::DialogCancelled:
+    case SaveChanges::SaveFailed: // the lesson is not on disk: closing would lose it
+        return false;
+    default:
+        return true;
+    }
+}
+
+bool Lesson::deleteSelected() {
+    if (!m_scene.deleteSelected())
+        return false;
+    m_scene.layoutRow();
+    m_modified = true;
+    return true;
+}
+
+void Lesson::moveSelected() {
+    if (m_scene.moveSelected())
+        m_modified = true;
+}
+
+void Lesson::undoLessonEdit() {
+    if (m_scene.undoLessonEdit() == Scene::Undone::Deleted)
+        m_display.updateScrollSizes();
+}

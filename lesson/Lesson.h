@@ -1,0 +1,98 @@
+#pragma once
+
+#include "Scene.h"
+#include "WindowServices.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class BmpRect;
+class BmpRectStream;
+class LessonDisplay;
+
+// The lesson: its scene (pictures in lesson order, file path, selection, edit history) and
+// its modified flag, with every file command and question. Headless: questions and messages
+// go through WindowServices, the main window's text through the registered frame.
+//
+// Every element of the lesson is a BmpRectStream the lesson owns. Two different pictures
+// (different image bytes) never share a name in the lesson: a newcomer whose name is taken by
+// another image gets a derived one, so the duplicate question, undo's neighbour lookup and the
+// file's picture streams all tell them apart.
+class Lesson {
+public:
+    explicit Lesson(LessonDisplay& display);
+    Scene& scene() { return m_scene; }
+    const Scene& scene() const { return m_scene; }
+    bool isModified() const { return m_modified; }
+    void setModified(bool modified) { m_modified = modified; }
+    // The document part of the main window's text as the lesson last set it.
+    QString documentTitle() const { return m_documentTitle; }
+
+    // Asks "Данная изображение уже содержится в уроке. Добавить?" when the same picture
+    // (same name and image) is already there; places the picture 30 plate units right of the
+    // last one, appends it, re-fits and repaints the row and sets modified. Null: nothing.
+    void addPicture(std::unique_ptr<BmpRect> picture);
+    // Asks for a picture file ("Укажите файл рисунка") and adds it; a file that gives no
+    // usable image shows "Failed to load picture." and adds nothing.
+    void addPictureFromFile();
+    // Appends a copy of every stored picture of source by the placement rule: no question,
+    // modified unchanged. The caller re-fits and repaints the row.
+    void appendAllPictures(Scene& source);
+    // An empty unnamed lesson ("Без Имени.les"), not modified.
+    void resetLesson();
+    // The save-changes question where due, then an empty lesson.
+    void newLesson();
+    // The save-changes question where due, then the open dialog.
+    void openLesson();
+    // The open dialog "Укажите файл урока", then the chosen lesson (or, when it cannot be
+    // read, an empty unnamed lesson). Cancel changes nothing.
+    void chooseAndLoadLesson();
+    // The lesson at path (the window text is left alone); an empty unnamed lesson when it
+    // cannot be read.
+    void loadLessonFile(const QString& path);
+    // "Урок пуст" for an empty lesson; the save dialog "Сохранение файла урока" for an
+    // unnamed one; a named lesson is written only when modified. A failed save keeps the
+    // lesson's path, window text and modified flag as they were.
+    void saveLessonFile();
+    // The save-changes question where due; false (the window stays open) on Cancel, on a
+    // cancelled save dialog and on a failed save.
+    bool mayCloseLesson();
+
+    // Row edits with the modified flag: delete and move set it when they change the row,
+    // undo does not. Undo re-computes the scroll sizes after putting a deleted picture back.
+    bool deleteSelected();
+    void moveSelected();
+    void undoLessonEdit();
+
+private:
+    // What the save-changes question came to.
+    enum class SaveChanges {
+        NoPictures,      // nothing to save, nothing asked
+        NotAsked,        // named and not modified
+        Declined,        // No
+        Saved,           // Yes, and the lesson is on disk
+        SaveFailed,      // Yes, and the save failed (after its message)
+        DialogCancelled, // Yes on an unnamed lesson, then Cancel in the save dialog
+        Cancelled,       // Cancel
+    };
+    SaveChanges askToSaveChanges();
+    // The save dialog; an empty path when cancelled.
+    FileDialogResult chooseSavePath();
+    // Saves to path; on failure the lesson's path goes back to what it was.
+    bool saveTo(const QString& path);
+    // The one place a lesson file is read; done(ok) follows when the read is over.
+    void startLoad(const QString& path, const std::function<void(bool)>& done);
+    void setDocumentTitle(const QString& title);
+    // Places a lesson-owned picture after the last one and appends it.
+    void placeAndAppend(std::unique_ptr<BmpRectStream> picture);
+    // A name of picture that no other image in the lesson holds (its own when free).
+    QByteArray distinctName(const BmpRect& picture) const;
+    bool holdsSamePicture(const BmpRect& picture) const;
+
+    LessonDisplay& m_display;
+    Scene m_scene;
+    bool m_modified = false;
+    QString m_documentTitle;
+};

@@ -1,0 +1,256 @@
+#include "ActiveViewFocus.h"
+#include "BmpRectStream.h"
+#include "Cursors.h"
+#include "CxSkinButton.h"
+#include "DialogUnits.h"
+#include "DisplayState.h"
+#include "Instances.h"
+#include "LessDlg.h"
+#include "LessView.h"
+#include "PreviewTarget.h"
+#include "ResourceIds.h"
+#include "ScriptedWindowServices.h"
+#include "StripGeometry.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QPointer>
+#include <QScrollBar>
+#include <QTest>
+
+#include <cmath>
+
+namespace {
+
+QByteArray pngBytes(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+struct RecordingPreview final : PreviewTarget {
+    RecordingPreview() { Instances::registerPreview(this); }
+    ~RecordingPreview() override { Instances::unregisterPreview(this); }
+    void showPicture(std::unique_ptr<BmpRect> picture) override {
+        shown.push_back(picture ? picture->name() : QByteArray("(none)"));
+    }
+    QList<QByteArray> shown;
+};
+
+QByteArray order(const LessView& view) {
+    QByteArray out;
+    for (const ::Shape* s : view.scene().shapes())
+        if (const auto* p = dynamic_cast<const BmpRect*>(s))
+            out += p->name();
+    return out;
+}
+
+BmpRect* pictureAt(LessView& view, int index) {
+    int i = 0;
+    for (::Shape* s : view.scene().shapes())
+        if (auto* p = dynamic_cast<BmpRect*>(s); p && i++ == index)
+            return p;
+    return nullptr;
+}
+
+// A point of a picture in the viewport: fx, fy are fractions of its width and height from
+// its upper-left corner.
+QPoint onPicture(const LessView& view, const BmpRect& picture, double fx, double fy) {
+    const PointD ul = view.transform().toPixels(picture.corner(3));
+    const PointD lr = view.transform().toPixels(picture.corner(1));
+    const QPointF p(ul.x + (lr.x - ul.x) * fx, ul.y + (lr.y - ul.y) * fy);
+    return (p - QPointF(view.scrollPosition())).toPoint();
+}
+
+} // namespace
+
+class TestLessView : public QObject {
+    Q_OBJECT
+    ScriptedWindowServices m_services;
+
+    // A shown row whose pane is `pane` pixels, holding one picture per size, named a, b, c…
+    std::unique_ptr<LessView> makeView(const QList<QSize>& pictures, QSize pane = {700, 200}) {
+        auto view = std::make_unique<LessView>();
+        view->resize(pane);
+        view->show();
+        if (!QTest::qWaitForWindowExposed(view.get()))
+            qFatal("view not exposed");
+        view->resize(pane + (view->size() - view->viewport()->size()));
+        char name = 'a';
+        for (QSize size : pictures) {
+            auto picture = std::make_unique<BmpRectStream>();
+            picture->loadFromStream(pngBytes(size), QByteArray(1, name++), {0, 0}, {0, 100});
+            view->scene().shapes().append(picture.release());
+        }
+        view->scene().layoutRow();
+        view->fitToHeight();
+        view->updateScrollSizes();
+        return view;
+    }
+
+private slots:
+    void init() {
+        DisplayState::current() = DisplayState{};
+        m_services.messages.clear();
+    }
+
+    void fit_data() {
+        QTest::addColumn<QSize>("first");
+        QTest::addColumn<int>("paneHeight");
+        QTest::addColumn<bool>("fitted"); // false: the pane is too low to re-fit
+        QTest::newRow("small picture zooms in") << QSize(40, 30) << 200 << true;
+        QTest::newRow("large picture zooms out") << QSize(1600, 1200) << 200 << true;
+        QTest::newRow("51 px pane re-fits") << QSize(400, 300) << 51 << true;
+        QTest::newRow("50 px pane keeps the zoom") << QSize(400, 300) << 50 << false;
+    }
+    void fit() {
+        QFETCH(QSize, first);
+        QFETCH(int, paneHeight);
+        QFETCH(bool, fitted);
+        auto view = makeView({first, {60, 40}});
+        const double scale = view->transform().scale;
+        view->resize(QSize(700, paneHeight) + (view->size() - view->viewport()->size()));
+        const ViewTransform& vt = view->transform();
+        if (!fitted) {
+            QCOMPARE(vt.scale, scale);
+            return;
+        }
+        const BmpRect& picture = *view->scene().firstPicture();
+        const PointD ul = vt.toPixels(picture.corner(3));
+        QVERIFY2(std::abs(ul.x) <= 1 && std::abs(ul.y) <= 1, "first picture left the anchor");
+        // The band below the picture is 100 plate units, not the strip's 25 pixels.
+        const double d = strip::fitDistance(vt, picture, {0, 0}, strip::kLessonBand);
+        QVERIFY2(d >= paneHeight / vt.zoomStep - 1e-9 && d <= paneHeight * vt.zoomStep + 1e-9,
+                 qPrintable(QString::number(d)));
+        const double band = vt.toPixels({0, -100}).y - vt.toPixels({0, 0}).y;
+        QVERIFY(std::abs(band - 100 * vt.scale) < 1e-6);
+    }
+
+    // Every refusal of the palette's picture commands, and what stays unchanged.
+    void refusals_data() {
+        QTest::addColumn<int>("pictures");
+        QTest::addColumn<int>("selected"); // -1: none
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("delete in an empty lesson") << 0 << -1 << "delete"
+                                                   << "Урок отсуствует.";
+        QTest::newRow("delete, nothing selected") << 2 << -1 << "delete"
+                                                  << "Укажите иллюстрацию.";
+        QTest::newRow("move, one picture") << 1 << 0 << "move"
+                                           << "Нет иллюстрации для переноса";
+        QTest::newRow("move, nothing selected") << 3 << -1 << "move"
+                                                << "Укажите иллюстрацию.";
+    }
+    void refusals() {
+        QFETCH(int, pictures);
+        QFETCH(int, selected);
+        QFETCH(QString, command);
+        QFETCH(QString, message);
+        auto view = makeView(QList<QSize>(pictures, QSize(60, 40)));
+        if (selected >= 0)
+            pictureAt(*view, selected)->setState(BmpRect::kStateSelected);
+        const QByteArray before = order(*view);
+        if (command == "delete")
+            view->deletePicture();
+        else
+            QVERIFY(!view->beginMovePicture());
+        QCOMPARE(m_services.messageTexts(), QStringList{message});
+        QCOMPARE(m_services.messages.first().title, kAppName);
+        QCOMPARE(order(*view), before);
+        QCOMPARE(DisplayState::current().interactionMode, DisplayState::kModeNormal);
+        QVERIFY(!view->lesson().isModified());
+    }
+
+    // A teacher's round: pick a picture (the preview gets a copy), press "move", point at the
+    // right half of the last picture (its right edge is marked), click: the picture moves
+    // there and the palette's button comes up; a second press pair cancels without a change.
+    void pickAndMove() {
+        RecordingPreview preview;
+        auto view = makeView({{60, 40}, {60, 40}, {60, 40}});
+        LessDlg palette(*view);
+        palette.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&palette));
+        CxSkinButton* move = palette.button(ResId::kIdcMovePicture);
+
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                          onPicture(*view, *pictureAt(*view, 0), 0.5, 0.5));
+        QVERIFY(pictureAt(*view, 0)->isSelected());
+        QCOMPARE(preview.shown, QList<QByteArray>{"a"});
+        // The band below the pictures is an empty part of the row: nothing changes.
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                          {2, view->viewport()->height() - 3});
+        QVERIFY(pictureAt(*view, 0)->isSelected());
+        QCOMPARE(preview.shown.size(), 1);
+
+        QTest::mouseClick(move, Qt::LeftButton);
+        QVERIFY(palette.isMovePressed() && move->state());
+        QCOMPARE(DisplayState::current().interactionMode, DisplayState::kModeLessonMove);
+        QCOMPARE(view->viewport()->cursor().pixmap().toImage(),
+                 Cursors::cursor(ResId::kCurMovePicture).pixmap().toImage());
+
+        const QPoint target = onPicture(*view, *pictureAt(*view, 2), 0.75, 0.5);
+        QTest::mouseMove(view->viewport(), target);
+        QVERIFY(pictureAt(*view, 2)->rightMark() && !pictureAt(*view, 2)->leftMark());
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, target);
+        QCOMPARE(order(*view), QByteArray("bca"));
+        QCOMPARE(DisplayState::current().interactionMode, DisplayState::kModeNormal);
+        QVERIFY(!palette.isMovePressed() && !move->state());
+        QVERIFY(view->lesson().isModified());
+        QCOMPARE(view->scene().firstPicture()->corner(0).x, 0.0); // laid out again from 0
+
+        view->lesson().setModified(false);
+        pictureAt(*view, 1)->setState(BmpRect::kStateSelected);
+        QTest::mouseClick(move, Qt::LeftButton);
+        QVERIFY(move->state());
+        QTest::mouseClick(move, Qt::LeftButton);
+        QVERIFY(!palette.isMovePressed() && !move->state());
+        QCOMPARE(DisplayState::current().interactionMode, DisplayState::kModeNormal);
+        QCOMPARE(order(*view), QByteArray("bca"));
+        QVERIFY(!view->lesson().isModified());
+        QVERIFY(m_services.messages.isEmpty());
+    }
+
+    // The palette's template: seven buttons where the dialog units put them, labels under
+    // them; Enter gives the focus back; the close box destroys it.
+    void palette() {
+        auto view = makeView({});
+        QPointer<LessDlg> palette = new LessDlg(*view);
+        QCOMPARE(LessDlg::instance(), palette.data());
+        QCOMPARE(palette->windowTitle(), QStringLiteral("Редактирование урока"));
+        const DialogUnits du(palette->font());
+        QCOMPARE(palette->size(), du.size(160, 94));
+        QCOMPARE(palette->button(ResId::kIdcNewLesson)->geometry(), du.rect(4, 2, 32, 20));
+        QCOMPARE(palette->button(ResId::kIdcOpenLesson)->geometry(), du.rect(40, 2, 34, 20));
+        QCOMPARE(palette->button(ResId::kIdcMovePicture)->geometry(), du.rect(108, 52, 48, 21));
+        palette->show();
+        QVERIFY(QTest::qWaitForWindowExposed(palette.data()));
+
+        int restored = 0;
+        ActiveViewFocus::setHandler([&] { ++restored; });
+        QTest::keyClick(palette.data(), Qt::Key_Return);
+        QTest::keyClick(palette.data(), Qt::Key_Escape);
+        ActiveViewFocus::setHandler({});
+        QCOMPARE(restored, 2);
+        QVERIFY(palette->isVisible()); // Esc does not close it
+
+        palette->close();
+        QTRY_VERIFY(!palette);
+        QCOMPARE(LessDlg::instance(), nullptr);
+    }
+
+    void endDrag() {
+        auto view = makeView({{60, 40}, {60, 40}});
+        QTest::mouseClick(view->viewport(), Qt::MiddleButton, {}, {5, 5});
+        const double x = view->transform().toPixels(view->scene().firstPicture()->corner(0)).x;
+        QCOMPARE(view->anchorPoint().x, x);
+        QCOMPARE(view->anchorPoint().y, 0.0);
+        QCOMPARE(view->transform().previousShift.x, view->transform().shift.x);
+    }
+};
+
+QTEST_MAIN(TestLessView)
+#include "test_lessview.moc"

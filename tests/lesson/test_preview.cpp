@@ -1,0 +1,264 @@
+#include "BmpRectStream.h"
+#include "DisplayState.h"
+#include "FrameControl.h"
+#include "Instances.h"
+#include "LessonTarget.h"
+#include "PanelPlacement.h"
+#include "PreView.h"
+#include "PreviewFit.h"
+#include "ScriptedWindowServices.h"
+#include "ViewTransform.h"
+
+#include "../model/GifBytes.h"
+#include "../model/ImageBytes.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <cmath>
+
+namespace {
+
+std::unique_ptr<BmpRectStream> picture(int w, int h, QByteArray name = "p", bool gif = false,
+                                       int gifDelayCs = 20) {
+    auto p = std::make_unique<BmpRectStream>();
+    p->setBGif(gif);
+    const QByteArray bytes =
+        gif ? gifbytes::build(w, h, {{0, gifDelayCs, true}, {1, 50, true}, {2, 50, true}})
+            : imagebytes::solidPng(w, h, Qt::gray);
+    p->loadFromStream(bytes, name, {0, 0}, {0, 100});
+    p->setPicName(name);
+    return p;
+}
+
+// A frame that only switches its full-screen flag, as the main frame's layout does.
+class FakeFrame : public FrameControl {
+public:
+    int toggles = 0;
+    void switchFullScreen() override {
+        ++toggles;
+        DisplayState::current().fullScreen = !DisplayState::current().fullScreen;
+        if (PreviewTarget* p = Instances::preview())
+            p->setFullScreen(DisplayState::current().fullScreen);
+    }
+    void placePanels() override {}
+    void applyPaneProportions() override {}
+    void setDocumentTitle(const QString&) override {}
+    void endDrags() override {}
+};
+
+class FakeLesson : public LessonTarget {
+public:
+    Scene scene;
+    int added = 0;
+    void addPicture(std::unique_ptr<BmpRect> p) override {
+        ++added;
+        scene.shapes().append(p.release());
+    }
+    void appendAllPictures(Scene&) override {}
+    Scene& lessonScene() override { return scene; }
+};
+
+// Pixel rectangle of a plate box under vt.
+QRectF pixelBox(const ViewTransform& vt, const RectD& box) {
+    const PointD a = vt.toPixels(box.corner(3));
+    const PointD b = vt.toPixels(box.corner(1));
+    return QRectF(QPointF(a.x, a.y), QPointF(b.x, b.y));
+}
+
+} // namespace
+
+class TestPreview : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { DisplayState::current() = DisplayState(); }
+
+    void fits_data() {
+        QTest::addColumn<bool>("played");
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<QString>("limit"); // "", "scale" (too small), "level" (too large)
+        for (bool played : {false, true}) {
+            const char* kind = played ? "played " : "";
+            QTest::newRow(qPrintable(QString(kind) + "landscape"))
+                << played << QSize(800, 600) << "";
+            QTest::newRow(qPrintable(QString(kind) + "portrait"))
+                << played << QSize(300, 2000) << "";
+            QTest::newRow(qPrintable(QString(kind) + "tiny")) << played << QSize(2, 2) << "scale";
+            QTest::newRow(qPrintable(QString(kind) + "huge"))
+                << played << QSize(200000000, 150000000) << "level";
+        }
+    }
+    void fits() {
+        QFETCH(bool, played);
+        QFETCH(QSize, picture);
+        QFETCH(QString, limit);
+        const double W = 1000, H = 500;
+        ViewTransform vt;
+        vt.viewHeight = H;
+        const RectD bounds(0, 0, picture.width(), picture.height());
+        const RectD& box = bounds; // a preview box: fitted without margins
+        if (played) {
+            preview::fitPlayedPicture(vt, box, W, H);
+        } else {
+            // Twice, as the preview does: the margins are fixed in plate units at the zoom the
+            // fit starts from, so the second run makes them about 10 and 15 px.
+            preview::fitPicture(vt, bounds, W, H);
+            preview::fitPicture(vt, bounds, W, H);
+        }
+        QCOMPARE(vt.shift, vt.previousShift);
+        QCOMPARE(vt.pointerPixels, (PointD{W / 2, H / 2}));
+        if (limit == "scale") {
+            QVERIFY(vt.scale < vt.maxScale && vt.scale * vt.zoomStep >= vt.maxScale);
+            return;
+        }
+        if (limit == "level") {
+            QCOMPARE(vt.zoomLevel, vt.minZoomLevel - 1);
+            return;
+        }
+        // As large as fits within one step, centred (the margin fit sits a little high).
+        const QRectF shown = pixelBox(vt, played ? box : bounds);
+        const double margin = played ? 0 : 10 + 15;
+        QVERIFY2(shown.width() < W && shown.height() + margin * 0.9 < H, "does not fit");
+        const double grown = vt.zoomStep * vt.zoomStep;
+        QVERIFY2(shown.width() * grown >= W || (shown.height() + margin) * grown >= H,
+                 "could be larger");
+        QVERIFY(std::abs(shown.center().x() - W / 2) <= 1.0);
+        const double expectedY = played ? H / 2 : H / 2 - 12.5 + 2.5;
+        QVERIFY2(std::abs(shown.center().y() - expectedY) <= 8.0,
+                 qPrintable(QString::number(shown.center().y())));
+    }
+
+    void stepping_data() {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<bool>("backwards");
+        QTest::addColumn<int>("to");
+        QTest::newRow("forward") << 1 << false << 2;
+        QTest::newRow("forward from the last wraps") << 3 << false << 0;
+        QTest::newRow("back") << 2 << true << 1;
+        QTest::newRow("back from the first wraps") << 0 << true << 3;
+        QTest::newRow("past a shrunk end") << 6 << false << 0;
+    }
+    void stepping() {
+        QFETCH(int, from);
+        QFETCH(bool, backwards);
+        QFETCH(int, to);
+        QCOMPARE(preview::steppedPosition(from, 4, backwards), to);
+    }
+
+    // A lesson played through: messages, full screen, stepping with wrap, continuing after
+    // the lesson shrank, the topic show's message, adding the shown picture.
+    void playback() {
+        ScriptedWindowServices services;
+        FakeFrame frame;
+        FakeLesson lesson;
+        Instances::registerFrame(&frame);
+        Instances::registerLesson(&lesson);
+        {
+            PreView view(QStringLiteral("/content/"));
+            view.resize(800, 600);
+
+            view.startLesson();
+            QCOMPARE(services.messageTexts(), QStringList{"Укажите картинку из готового урока."});
+            QCOMPARE(frame.toggles, 0);
+            view.addShownToLesson();
+            QCOMPARE(services.messages.size(), 2);
+            view.startTopicShow(); // no plate scene registered
+            QCOMPARE(services.messageTexts().last(), QString("Укажите тему."));
+
+            for (const char* name : {"a", "b", "c"})
+                lesson.scene.shapes().append(picture(400, 300, name).release());
+            view.startLesson();
+            QCOMPARE(frame.toggles, 1);
+            QVERIFY(view.isPlaying());
+            QCOMPARE(view.currentPicture()->picName(), QByteArray("a"));
+            QVERIFY(view.currentPicture() != lesson.scene.shapes().front()); // a copy
+
+            const QList<std::pair<int, QByteArray>> keys = {
+                {Qt::Key_Right, "b"},    {Qt::Key_Space, "c"}, {Qt::Key_PageDown, "a"},
+                {Qt::Key_Left, "c"},     {Qt::Key_Home, "a"},  {Qt::Key_End, "c"},
+                {Qt::Key_Backspace, "b"}};
+            for (const auto& [key, expected] : keys) {
+                QVERIFY(view.playbackKey(key, {}));
+                QCOMPARE(view.currentPicture()->picName(), expected);
+            }
+            QVERIFY(view.playbackKey(Qt::Key_B, {}));
+            QVERIFY(view.isBlank());
+            QVERIFY(view.playbackKey(Qt::Key_Period, {}));
+            QVERIFY(!view.isBlank());
+            QVERIFY(!view.playbackKey(Qt::Key_X, {}));
+
+            // Leave at the third, cut the lesson to two: continuing starts from the first.
+            view.playbackKey(Qt::Key_End, {});
+            view.switchFullScreen();
+            QVERIFY(!view.isPlaying());
+            QVERIFY(!view.playbackKey(Qt::Key_Right, {}));
+            view.continueLesson();
+            QCOMPARE(view.currentPicture()->picName(), QByteArray("c"));
+            view.switchFullScreen();
+            Shape* last = lesson.scene.shapes().back();
+            lesson.scene.shapes().erase(last->node());
+            lesson.scene.shapes().retire(last);
+            view.continueLesson();
+            QCOMPARE(view.position(), 0);
+            QCOMPARE(view.currentPicture()->picName(), QByteArray("a"));
+
+            view.addShownToLesson();
+            QCOMPARE(lesson.added, 1);
+        }
+        Instances::unregisterLesson(&lesson);
+        Instances::unregisterFrame(&frame);
+    }
+
+    void panelPlacement_data() {
+        QTest::addColumn<bool>("fullScreen");
+        QTest::addColumn<int>("animationBottom"); // below the preview's bottom edge, px
+        QTest::newRow("normal layout: 2 px below") << false << 2;
+        QTest::newRow("full screen: 26 px above") << true << -26;
+    }
+    void panelPlacement() {
+        QFETCH(bool, fullScreen);
+        QFETCH(int, animationBottom);
+        const QRect preview(500, 200, 1101, 401), lesson(500, 610, 1101, 290);
+        const PanelSizes sizes{QSize(54, 253), QSize(29, 29), QSize(75, 23), QSize(75, 20)};
+        const PanelPlaces at = placePanels(preview, lesson, sizes, fullScreen);
+        QCOMPARE(at.buttons, QPoint(1601 - 54, int(200 + 200.5 - 126)));
+        QCOMPARE(at.exit, QPoint(1601 - 29, int(200 + 200.5 - 14)));
+        QCOMPARE(at.animation, QPoint(int(500 + 550.5 - 37.5), 601 - 23 + animationBottom));
+        QCOMPARE(at.lessonStart, QPoint(1601 - 75, 610));
+    }
+
+    // What showing a picture starts: the animation panel, the GIF timer at its delay.
+    void showing_data() {
+        QTest::addColumn<bool>("gif");
+        QTest::addColumn<int>("delayCs");
+        QTest::addColumn<QByteArray>("srcName");
+        QTest::addColumn<int>("interval"); // 0: no timer
+        QTest::newRow("still, with an animation file") << false << 0 << QByteArray("a.exe") << 0;
+        QTest::newRow("gif at 200 ms") << true << 20 << QByteArray() << 200;
+        QTest::newRow("gif with delay 0 at 100 ms") << true << 0 << QByteArray() << 100;
+        QTest::newRow("gif with delay 10 ms at 100 ms") << true << 1 << QByteArray() << 100;
+    }
+    void showing() {
+        QFETCH(bool, gif);
+        QFETCH(int, delayCs);
+        QFETCH(QByteArray, srcName);
+        QFETCH(int, interval);
+        PreView view(QStringLiteral("/content/"));
+        view.resize(640, 480);
+        QSignalSpy animation(&view, &PreView::animationAvailable);
+        auto p = picture(40, 30, "g", gif, delayCs);
+        p->setSrcName(srcName);
+        view.showPicture(std::move(p));
+        QCOMPARE(animation.last().at(0).toBool(), !srcName.isEmpty());
+        QCOMPARE(view.gifTimerActive(), interval > 0);
+        if (interval > 0)
+            QCOMPARE(view.gifTimerInterval(), interval);
+        QCOMPARE(view.transform().shift, view.transform().previousShift); // fitted
+        view.showPicture(nullptr);
+        QCOMPARE(animation.last().at(0).toBool(), false);
+        QVERIFY(!view.currentPicture());
+    }
+};
+
+QTEST_MAIN(TestPreview)
+#include "test_preview.moc"
