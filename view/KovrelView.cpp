@@ -88,6 +88,7 @@ QPoint KovrelView::scrollPosition() const {
 
 void KovrelView::showFragment(const QString& path) {
     m_selectWhenLoaded.reset();
+    m_fitBeforeHide.reset();
     m_loadFit.reset();
     m_loadWindow.reset();
     if (path.isEmpty()) {
@@ -199,11 +200,21 @@ void KovrelView::resizeEvent(QResizeEvent* event) {
     m_clientHeight = size.height();
     m_vt.viewHeight = m_clientHeight;
     ensureBackBuffer();
-    if (!m_scene.shapes().empty() && size.height() > kFitMinHeight)
-        fitToHeight();
+    if (!m_scene.shapes().empty() && size.height() > kFitMinHeight) {
+        if (m_fitBeforeHide && m_fitBeforeHide->height == size.height() &&
+            m_fitBeforeHide->first == m_scene.firstPicture())
+            m_vt = m_fitBeforeHide->vt;
+        else
+            fitToHeight();
+    }
     viewport()->update();
     emit panelsPlacementNeeded();
     updateScrollSizes();
+}
+
+void KovrelView::hideEvent(QHideEvent* event) {
+    m_fitBeforeHide = FitBeforeHide{m_clientHeight, m_vt, m_scene.firstPicture()};
+    QAbstractScrollArea::hideEvent(event);
 }
 
 void KovrelView::paintEvent(QPaintEvent* event) {
