@@ -56,11 +56,12 @@ bool HtmlView::decideNavigation(const QUrl& url) {
     if (!decision.actions.isEmpty()) {
         QPointer<HtmlView> self(this);
         const QList<LinkAction> actions = decision.actions;
+        const quint64 generation = ++m_decidedGeneration;
         QMetaObject::invokeMethod(
             this,
-            [self, actions] {
+            [self, actions, generation] {
                 if (self)
-                    self->perform(actions);
+                    self->perform(actions, generation);
             },
             Qt::QueuedConnection);
     }
@@ -68,9 +69,17 @@ bool HtmlView::decideNavigation(const QUrl& url) {
     return decision.cancel;
 }
 
-void HtmlView::perform(const QList<LinkAction>& actions) {
+void HtmlView::perform(const QList<LinkAction>& actions, quint64 generation) {
+    // An action may let events run (a message box); a newer link's actions that ran meanwhile
+    // replaced what this link showed, and the rest of this link (an emptied strip, a cleared
+    // preview) would undo them.
+    if (generation < m_performedGeneration)
+        return;
+    m_performedGeneration = generation;
     using K = LinkAction::Kind;
     for (const LinkAction& a : actions) {
+        if (m_performedGeneration != generation)
+            return;
         switch (a.kind) {
         case K::ShowFragment:
             if (m_target)

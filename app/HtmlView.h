@@ -43,9 +43,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void perform(const QList<LinkAction>& actions);
+    // generation: the decision's number; actions of a decision older than one whose actions
+    // already began are dropped.
+    void perform(const QList<LinkAction>& actions, quint64 generation);
 
     QString m_contentFolder;
     TopicPage* m_page = nullptr;
     TopicTarget* m_target = nullptr;
+    quint64 m_decidedGeneration = 0;
+    quint64 m_performedGeneration = 0;
 };

@@ -251,10 +251,20 @@ void LessView::resizeEvent(QResizeEvent* event) {
     m_clientHeight = size.height();
     m_vt.viewHeight = m_clientHeight;
     ensureBackBuffer();
-    if (!scene().shapes().empty() && size.height() > kFitMinHeight)
-        fitToHeight();
+    if (!scene().shapes().empty() && size.height() > kFitMinHeight) {
+        if (m_fitBeforeHide && m_fitBeforeHide->height == size.height() &&
+            m_fitBeforeHide->first == scene().firstPicture())
+            m_vt = m_fitBeforeHide->vt;
+        else
+            fitToHeight();
+    }
     invalidate();
     updateScrollSizes();
+}
+
+void LessView::hideEvent(QHideEvent* event) {
+    m_fitBeforeHide = FitBeforeHide{m_clientHeight, m_vt, scene().firstPicture()};
+    QAbstractScrollArea::hideEvent(event);
 }
 
 void LessView::paintEvent(QPaintEvent* event) {

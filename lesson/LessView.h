@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class BmpRect;
@@ -112,6 +113,7 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
@@ -136,6 +138,16 @@ private:
     int m_backBufferGeneration = 0;
     PointD m_lastMouse;
     PointD m_anchor;
+    // The fit the view had when it was last hidden (full-screen mode hides it). Fitting is a
+    // walk over zoom steps that ends on either side of the height depending on where it
+    // starts, so the sizes the view passes through on its way back would leave it at another
+    // zoom; back at this height it takes this fit again instead.
+    struct FitBeforeHide {
+        double height;
+        ViewTransform vt;
+        const BmpRect* first;
+    };
+    std::optional<FitBeforeHide> m_fitBeforeHide;
     QPoint m_savedScroll;
     QSize m_extent;
 };

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QProgressBar>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -14,7 +15,7 @@ LoadDlg* g_instance = nullptr;
 }
 
 LoadDlg::LoadDlg(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_owner(owner) {
     setWindowTitle(QStringLiteral("Загрузка..."));
     setModal(false);
     const QFont font = DialogUnits::templateFont(QStringLiteral("MS Shell Dlg"), 8);
@@ -85,6 +86,15 @@ void LoadDlg::keyPressEvent(QKeyEvent* event) {
     default:
         QDialog::keyPressEvent(event);
     }
+}
+
+void LoadDlg::showEvent(QShowEvent* event) {
+    // Before the window is mapped: the window manager keeps a transient window above the
+    // window it belongs to. Not a child widget, so neither can delete the other.
+    QWindow* above = m_owner ? m_owner->window()->windowHandle() : nullptr;
+    if (windowHandle() && above != windowHandle())
+        windowHandle()->setTransientParent(above);
+    QDialog::showEvent(event);
 }
 
 void LoadDlg::closeEvent(QCloseEvent* event) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 
 class QProgressBar;
 
@@ -17,7 +18,9 @@ public:
     static constexpr int kWidthDu = 306;
     static constexpr int kHeightDu = 20;
 
-    // `owner` keeps the window above the main window; nullptr makes it free-standing.
+    // The window stays above owner's top-level window (the main frame), so a click on the
+    // frame cannot bury it; nullptr makes it free-standing. The owner does not own it: it
+    // lives exactly as long as its creator keeps it, whichever of the two goes first.
     explicit LoadDlg(QWidget* owner = nullptr);
     ~LoadDlg() override;
 
@@ -39,10 +42,12 @@ public slots:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void showProgress(int value);
 
+    QPointer<QWidget> m_owner;
     QProgressBar* m_bar = nullptr;
     int m_step = 1;
 };

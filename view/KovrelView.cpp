@@ -92,6 +92,7 @@ QPoint KovrelView::scrollPosition() const {
 
 void KovrelView::showFragment(const QString& path) {
     m_selectWhenLoaded.reset();
+    m_fitBeforeHide.reset();
     m_loadFit.reset();
     m_loadWindow.reset();
     if (path.isEmpty()) {
@@ -101,8 +102,8 @@ void KovrelView::showFragment(const QString& path) {
         return;
     }
 
-    // No parent: the loading window stands on its own, registered as LoadDlg::instance().
-    m_loadWindow = std::make_unique<LoadDlg>(nullptr);
+    // Registered as LoadDlg::instance(); it stays above the main frame.
+    m_loadWindow = std::make_unique<LoadDlg>(this);
     placeLoadingWindow(*m_loadWindow);
     m_loadWindow->show();
     m_scene.loadFragment(path, &m_loadListener, [this] { loadEnded(); });
@@ -203,11 +204,21 @@ void KovrelView::resizeEvent(QResizeEvent* event) {
     m_clientHeight = size.height();
     m_vt.viewHeight = m_clientHeight;
     ensureBackBuffer();
-    if (!m_scene.shapes().empty() && size.height() > kFitMinHeight)
-        fitToHeight();
+    if (!m_scene.shapes().empty() && size.height() > kFitMinHeight) {
+        if (m_fitBeforeHide && m_fitBeforeHide->height == size.height() &&
+            m_fitBeforeHide->first == m_scene.firstPicture())
+            m_vt = m_fitBeforeHide->vt;
+        else
+            fitToHeight();
+    }
     viewport()->update();
     emit panelsPlacementNeeded();
     updateScrollSizes();
+}
+
+void KovrelView::hideEvent(QHideEvent* event) {
+    m_fitBeforeHide = FitBeforeHide{m_clientHeight, m_vt, m_scene.firstPicture()};
+    QAbstractScrollArea::hideEvent(event);
 }
 
 void KovrelView::paintEvent(QPaintEvent* event) {

@@ -4,6 +4,7 @@
 
 #include <QProgressBar>
 #include <QTest>
+#include <QWindow>
 
 #include <climits>
 
@@ -26,6 +27,21 @@ private slots:
             QCOMPARE(LoadDlg::instance(), &second);
         }
         QCOMPARE(LoadDlg::instance(), nullptr);
+    }
+
+    // Above the owner's top-level window, yet not its child: the owner going first leaves
+    // the window whole.
+    void staysAboveItsOwner() {
+        auto frame = std::make_unique<QWidget>();
+        auto* pane = new QWidget(frame.get());
+        frame->show();
+        LoadDlg dlg(pane);
+        dlg.show();
+        QCOMPARE(dlg.windowHandle()->transientParent(), frame->windowHandle());
+        QVERIFY(!dlg.parent());
+        frame.reset();
+        QCOMPARE(LoadDlg::instance(), &dlg);
+        QVERIFY(!dlg.windowHandle()->transientParent());
     }
 
     // The loader sets the range to records + 1 and steps once per record.

@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <cmath>
 #include <functional>
@@ -38,6 +39,7 @@ public:
     int shown = 0;
     int lastRangeEnd = -1;
     int lastValue = -1;
+    QWindow* above = nullptr;          // the window the loading window stays above
     std::function<void()> onFirstStep; // runs once, inside the load, at the first step
 
 protected:
@@ -48,6 +50,7 @@ protected:
             connect(window->progressBar(), &QProgressBar::valueChanged, this,
                     [this, window](int v) {
                         lastRangeEnd = window->rangeEnd();
+                        above = window->windowHandle()->transientParent();
                         lastValue = v;
                         if (v > 0 && onFirstStep)
                             std::exchange(onFirstStep, nullptr)();
@@ -374,6 +377,7 @@ private slots:
         QCOMPARE(watch.shown, 1);
         QCOMPARE(watch.lastRangeEnd, 4); // records + 1: the bar never reaches its end
         QCOMPARE(watch.lastValue, 3);
+        QCOMPARE(watch.above, view->windowHandle()); // a click on the frame cannot bury it
         QVERIFY(!LoadDlg::instance());
         QVERIFY(!view->isLoading());
 
