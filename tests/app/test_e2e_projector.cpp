@@ -26,6 +26,7 @@
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -156,7 +157,8 @@ private slots:
         frame->activateWindow();
         QTest::keyClick(frame->windowHandle(), Qt::Key_F5);
         QTRY_VERIFY(frame->isOnOtherScreen());
-        QWidget* show = frame->playbackWindow();
+        // The show's window is deleted once the show ends.
+        QPointer<QWidget> show = frame->playbackWindow();
         PresenterView* presenter = frame->presenterView();
         QVERIFY(presenter);
         QCOMPARE(show->screen(), projector);
