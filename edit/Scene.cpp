@@ -150,12 +150,12 @@ bool Scene::loadLesson(const QString& path) {
     return read;
 }
 
-bool Scene::saveLesson(const QString& path) {
+bool Scene::saveLesson(const QString& path, FileLock* hold) {
     if (isLoading())
         m_load->job->runToEnd();
     m_filePath = path;
     const std::vector<const Shape*> shapes(m_shapes.begin(), m_shapes.end());
-    return store::saveLesson(m_storage, path, shapes);
+    return store::saveLesson(m_storage, path, shapes, hold);
 }
 
 void Scene::drawAll(QPainter& g, const ViewTransform& vt) {

@@ -17,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+class FileLock;
 class BmpRect;
 class FragmentSink;
 class LoadJob;
@@ -98,7 +99,8 @@ public:
     // Takes path as the file path, then writes the list's stored pictures in list order;
     // false (after its message) when the lesson is not on disk, the old file kept. A load
     // that runs is first finished here (blocking): a save never writes half a lesson.
-    bool saveLesson(const QString& path);
+    // hold: the caller's lock on the lesson it keeps open (see store::saveLesson).
+    bool saveLesson(const QString& path, FileLock* hold = nullptr);
 
     // Tools. The current one starts as (and returns to) the plain Draw.
     Draw& currentTool() const { return *m_current; }

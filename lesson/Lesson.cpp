@@ -144,10 +144,23 @@ void Lesson::resetLesson() {
     m_display.invalidate();
     setDocumentTitle(kUnnamedTitle);
     m_scene.setFilePath(QString());
+    holdFile(QString());
+}
+
+void Lesson::holdFile(const QString& path) {
+    m_fileHold.release();
+    // Best effort: a file that cannot be held (gone, or on a file system without locks)
+    // stays usable, only unguarded.
+    if (!path.isEmpty())
+        m_fileHold.acquire(path, FileLock::Access::Read);
 }
 
 void Lesson::startLoad(const QString& path, const std::function<void(bool)>& done) {
-    done(m_scene.loadLesson(path));
+    holdFile(QString());
+    const bool ok = m_scene.loadLesson(path);
+    if (ok)
+        holdFile(m_scene.filePath());
+    done(ok);
 }
 
 void Lesson::loadLessonFile(const QString& path) {
@@ -192,7 +205,8 @@ FileDialogResult Lesson::chooseSavePath() {
 
 bool Lesson::saveTo(const QString& path) {
     const QString before = m_scene.filePath();
-    if (m_scene.saveLesson(path)) {
+    // The held lock goes into the save and comes back on the new file, never let go of.
+    if (m_scene.saveLesson(path, &m_fileHold)) {
         m_modified = false;
         return true;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileLock.h"
 #include "Scene.h"
 #include "WindowServices.h"
 
@@ -98,6 +99,10 @@ private:
     void startLoad(const QString& path, const std::function<void(bool)>& done);
     // Replaces the lesson by the one at path, titled title (an empty lesson when unreadable).
     void loadChosenLesson(const QString& path, const QString& title);
+    // Holds the open lesson's file (or, when path is empty, nothing) so that another
+    // instance can neither open it nor save over it meanwhile; this instance lets go only
+    // while it reads the file (its saves carry the lock over to the new file).
+    void holdFile(const QString& path);
     void addLessFile(LessFile& file);
     void setDocumentTitle(const QString& title);
     // Places a lesson-owned picture after the last one and appends it.
@@ -110,4 +115,5 @@ private:
     Scene m_scene;
     bool m_modified = false;
     QString m_documentTitle;
+    FileLock m_fileHold;
 };

@@ -66,6 +66,12 @@ bool syncPath(const QByteArray& path, int flags) {
     return ok;
 }
 
+bool holdsFile(const FileLock* lock, const struct stat& file) {
+    struct stat held {};
+    return lock && lock->isHeld() && ::fstat(lock->fd(), &held) == 0 &&
+           held.st_dev == file.st_dev && held.st_ino == file.st_ino;
+}
+
 } // namespace
 
 FileReplacement::FileReplacement(const QString& targetPath) : m_target(targetPath) {
@@ -78,7 +84,7 @@ FileReplacement::~FileReplacement() {
     discard();
 }
 
-FileReplacement::Status FileReplacement::prepare() {
+FileReplacement::Status FileReplacement::prepare(const FileLock* held) {
     discard();
     const QByteArray target = QFile::encodeName(m_target);
     if (target.isEmpty())
@@ -97,7 +103,7 @@ FileReplacement::Status FileReplacement::prepare() {
         if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
             ::access(target.constData(), W_OK) != 0)
             return Status::NoAccess;
-        if (!m_oldFileLock.acquire(m_target, FileLock::Access::Read) &&
+        if (!holdsFile(held, st) && !m_oldFileLock.acquire(m_target, FileLock::Access::Read) &&
             m_oldFileLock.failure() == FileLock::Failure::Busy)
             return Status::Busy;
         mode = st.st_mode & 07777;
@@ -134,8 +140,11 @@ FileReplacement::Status FileReplacement::commit() {
     const QByteArray temporary = QFile::encodeName(m_temporary);
     if (!syncPath(temporary, O_RDONLY))
         return Status::NotDurable;
-    if (::rename(temporary.constData(), QFile::encodeName(m_target).constData()) != 0)
+    m_newFileLock.acquire(m_temporary, FileLock::Access::Read);
+    if (::rename(temporary.constData(), QFile::encodeName(m_target).constData()) != 0) {
+        m_newFileLock.release();
         return Status::NoAccess;
+    }
     m_temporary.clear();
     m_oldFileLock.release();
     // The rename itself is durable once the folder is flushed; if that fails the new file is
@@ -149,4 +158,5 @@ void FileReplacement::discard() {
         ::unlink(QFile::encodeName(m_temporary).constData());
     m_temporary.clear();
     m_oldFileLock.release();
+    m_newFileLock.release();
 }

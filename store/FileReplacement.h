@@ -30,12 +30,16 @@ public:
     // it meanwhile, and creates the empty temporary file with the old file's permissions (or
     // the default ones for a new file). Its name is new for every save, so a temporary file a
     // killed save left behind is never in the way; such files of this target, once over an
-    // hour old and held by nobody, are removed here.
-    Status prepare();
+    // hour old and held by nobody, are removed here. held: a lock the caller keeps on the
+    // old file (the open lesson's), which then stands in for the check's own.
+    Status prepare(const FileLock* held = nullptr);
     const QString& temporaryPath() const { return m_temporary; }
     // Flushes the temporary file to disk and renames it over the target (a symbolic link is
     // followed: its target is replaced, the link stays).
     Status commit();
+    // After a successful commit: a lock on the new file, taken before the rename so that no
+    // other opener gets in between (unheld where the file system cannot lock).
+    FileLock takeNewFileLock() { return std::move(m_newFileLock); }
     // Removes the temporary file.
     void discard();
 
@@ -43,4 +47,5 @@ private:
     QString m_target; // the file that is replaced, symbolic links resolved
     QString m_temporary;
     FileLock m_oldFileLock;
+    FileLock m_newFileLock;
 };

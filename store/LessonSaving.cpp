@@ -70,13 +70,13 @@ void writeLesson(XmlStorage& storage, const QString& localPath,
 namespace store {
 
 bool saveLesson(XmlStorage& storage, const QString& localPath,
-                const std::vector<const Shape*>& shapes) {
+                const std::vector<const Shape*>& shapes, FileLock* hold) {
     storage.close();
     if (shapes.empty())
         return true;
 
     FileReplacement replacement(localPath);
-    switch (replacement.prepare()) {
+    switch (replacement.prepare(hold)) {
     case FileReplacement::Status::Ok:
         break;
     case FileReplacement::Status::NoAccess:
@@ -100,6 +100,8 @@ bool saveLesson(XmlStorage& storage, const QString& localPath,
 
     switch (replacement.commit()) {
     case FileReplacement::Status::Ok:
+        if (hold)
+            *hold = replacement.takeNewFileLock();
         return true;
     case FileReplacement::Status::NotDurable:
         messageBox(QStringLiteral("Failed Commit"));

@@ -3,6 +3,7 @@
 #include <QString>
 #include <vector>
 
+class FileLock;
 class Shape;
 class XmlStorage;
 
@@ -26,8 +27,12 @@ namespace store {
 //    "Failed StgCreateStorageEx";
 //  - writing fails: "Failed CreateStream", "Failed WriteStream" or "Failed Commit".
 // The caller keeps the lesson marked as changed on false.
+//
+// hold, when given, is the caller's lock on the lesson it keeps open: a lock on the old file
+// lets this save through, and once the lesson is on disk it becomes the lock on the new file,
+// taken before the rename, so another instance never finds the lesson unguarded.
 bool saveLesson(XmlStorage& storage, const QString& localPath,
-                const std::vector<const Shape*>& shapes);
+                const std::vector<const Shape*>& shapes, FileLock* hold = nullptr);
 
 // True when there is no file at localPath (or it cannot be opened for reading) or it was
 // deleted. False after the message "<path> нет доступа" when it exists and cannot be deleted,

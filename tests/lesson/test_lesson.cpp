@@ -17,6 +17,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -68,13 +69,18 @@ BmpRect* named(Scene& scene, char name) {
     return nullptr;
 }
 
-// The names a lesson file holds, read into a scene of its own ("" when it cannot be read).
+// The names a lesson file holds ("" when there is none, "?" when it cannot be read), read from
+// a copy: the lesson under test keeps its own file locked, as against another instance.
 QString orderInFile(const QString& path) {
     if (!QFile::exists(path))
         return {};
+    QTemporaryDir dir;
+    const QString copy = dir.filePath("copy.les");
+    if (!QFile::copy(path, copy))
+        return QStringLiteral("?");
     ScriptedWindowServices quiet;
     Scene scene;
-    return scene.loadLesson(path) ? order(scene) : QStringLiteral("?");
+    return scene.loadLesson(copy) ? order(scene) : QStringLiteral("?");
 }
 
 QByteArray contentOf(const QString& path) {
@@ -516,6 +522,15 @@ void TestLesson::fileCommandsFlow() {
     lesson.chooseAndLoadLesson();
     QCOMPARE(order(lesson.scene()), QStringLiteral("ABQ"));
     QVERIFY(lesson.isModified());
+
+    // The open lesson keeps another opener out, through its own saves, until it is replaced.
+    FileLock otherInstance;
+    QVERIFY(!otherInstance.acquire(file, FileLock::Access::Read));
+    lesson.saveLessonFile();
+    QVERIFY(!lesson.isModified());
+    QVERIFY(!otherInstance.acquire(file, FileLock::Access::Read));
+    lesson.resetLesson();
+    QVERIFY(otherInstance.acquire(file, FileLock::Access::Read));
 }
 
 void TestLesson::badLessonFiles_data() {
@@ -711,6 +726,12 @@ void TestLesson::failingSaves() {
         if (!makeReadOnly(stick.path(), true))
             QSKIP("this file system lets every writer create files");
     } else {
+        // The lesson keeps its own file locked; a copy put in its place (a file manager's)
+        // is what another instance can hold.
+        QFile copy(file + ".copy");
+        QVERIFY(copy.open(QIODevice::WriteOnly) && copy.write(onDisk) == onDisk.size());
+        copy.close();
+        QCOMPARE(std::rename(qPrintable(copy.fileName()), qPrintable(file)), 0);
         QVERIFY(otherInstance.acquire(file, FileLock::Access::Read));
     }
 
