@@ -1,6 +1,7 @@
 #include "PictureImage.h"
 
 #include "Graphics.h"
+#include "PngBounds.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -74,7 +75,7 @@ struct Reader {
     QBuffer buffer;
     QImageReader reader;
     explicit Reader(const QByteArray& bytes) {
-        buffer.setData(bytes);
+        buffer.setData(pngWithinBounds(bytes));
         buffer.open(QIODevice::ReadOnly);
         reader.setDevice(&buffer);
         reader.setAutoTransform(false); // orientation tags are not applied: images as stored
@@ -207,7 +208,7 @@ bool PictureImage::ensureStill(int shift) {
 void PictureImage::resetReader() {
     m_reader.reset();
     m_buffer = std::make_unique<QBuffer>();
-    m_buffer->setData(m_bytes);
+    m_buffer->setData(pngWithinBounds(m_bytes));
     m_buffer->open(QIODevice::ReadOnly);
     m_reader = std::make_unique<QImageReader>(m_buffer.get());
     m_reader->setAutoTransform(false);

@@ -7,6 +7,7 @@
 #include "LessFile.h"
 #include "PictureFiles.h"
 #include "PictureImage.h"
+#include "PngBounds.h"
 #include "ScriptedWindowServices.h"
 #include "ViewTransform.h"
 
@@ -109,6 +110,8 @@ private slots:
     void decodesEveryFormat();
     void readWholeHoldsJustTheFile_data();
     void readWholeHoldsJustTheFile();
+    void overlongPngChunks_data();
+    void overlongPngChunks();
 };
 
 void TestPictures::loadAppliesStoredScale() {
@@ -437,6 +440,31 @@ void TestPictures::bmpRectFileLoadsAnimation() {
     QCOMPARE(file.width(), 6);
     QVERIFY(!file.loadFromFile(dir.filePath("missing.gif")));
     QVERIFY(!file.hasImage());
+}
+
+// A chunk claiming more than the file holds (the decoder would allocate all of it) is cut off
+// with what follows it; an image before it still decodes.
+void TestPictures::overlongPngChunks_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("decodes");
+    const QByteArray png = imagebytes::solidPng(4, 3, Qt::red);
+    const QByteArray claim2GB = QByteArray("\x6d\x70\x00\x25tEXtdate:modify", 19);
+    QTest::newRow("whole") << png << true;
+    QTest::newRow("text after the image claims 1.8 GB") << png.chopped(12) + claim2GB << true;
+    QTest::newRow("chunk before the image claims 1.8 GB")
+        << png.left(33) + claim2GB + png.mid(33) << false;
+}
+
+void TestPictures::overlongPngChunks() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, decodes);
+    const QByteArray bounded = pngWithinBounds(bytes);
+    QVERIFY(bounded.size() <= bytes.size() + 12);
+    QVERIFY(bounded.endsWith(QByteArray("IEND\xae\x42\x60\x82", 8)));
+    const std::unique_ptr<PictureImage> image = PictureImage::decode(bytes);
+    QCOMPARE(bool(image), decodes);
+    if (image)
+        QCOMPARE(image->fullImage().pixelColor(3, 2), QColor(Qt::red));
 }
 
 QTEST_MAIN(TestPictures)
