@@ -154,7 +154,9 @@ private slots:
         const QRect frameRect = frame->geometry();
 
         // F5: the show on the projector at its size, the presenter view here.
+        // Window shortcuts fire only in the active window, and activation lags under load.
         frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame));
         QTest::keyClick(frame->windowHandle(), Qt::Key_F5);
         QTRY_VERIFY(frame->isOnOtherScreen());
         // The show's window is deleted once the show ends.
@@ -223,7 +225,9 @@ private slots:
 
         // The main window's own screen chosen: the show is on it alone, as with one screen.
         frame->chooseScreen(static_cast<int>(screens.indexOf(main)));
+        // Window shortcuts fire only in the active window, and activation lags under load.
         frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame));
         QTest::keyClick(frame->windowHandle(), Qt::Key_F5);
         QTRY_VERIFY(frame->isFullScreenMode());
         QVERIFY(!frame->isOnOtherScreen());
