@@ -17,8 +17,8 @@
 #include <memory>
 #include <vector>
 
-class FileLock;
 class BmpRect;
+class FileLock;
 class FragmentSink;
 class LoadJob;
 class QPainter;

@@ -144,22 +144,16 @@ void Lesson::resetLesson() {
     m_display.invalidate();
     setDocumentTitle(kUnnamedTitle);
     m_scene.setFilePath(QString());
-    holdFile(QString());
-}
-
-void Lesson::holdFile(const QString& path) {
     m_fileHold.release();
-    // Best effort: a file that cannot be held (gone, or on a file system without locks)
-    // stays usable, only unguarded.
-    if (!path.isEmpty())
-        m_fileHold.acquire(path, FileLock::Access::Read);
 }
 
 void Lesson::startLoad(const QString& path, const std::function<void(bool)>& done) {
-    holdFile(QString());
+    m_fileHold.release(); // the read locks the file itself
     const bool ok = m_scene.loadLesson(path);
+    // Best effort: a file that cannot be held (gone, or on a file system without locks)
+    // stays usable, only unguarded.
     if (ok)
-        holdFile(m_scene.filePath());
+        m_fileHold.acquire(m_scene.filePath(), FileLock::Access::Read);
     done(ok);
 }
 

@@ -99,10 +99,6 @@ private:
     void startLoad(const QString& path, const std::function<void(bool)>& done);
     // Replaces the lesson by the one at path, titled title (an empty lesson when unreadable).
     void loadChosenLesson(const QString& path, const QString& title);
-    // Holds the open lesson's file (or, when path is empty, nothing) so that another
-    // instance can neither open it nor save over it meanwhile; this instance lets go only
-    // while it reads the file (its saves carry the lock over to the new file).
-    void holdFile(const QString& path);
     void addLessFile(LessFile& file);
     void setDocumentTitle(const QString& title);
     // Places a lesson-owned picture after the last one and appends it.
@@ -115,5 +111,7 @@ private:
     Scene m_scene;
     bool m_modified = false;
     QString m_documentTitle;
+    // The open lesson's file, locked so that another instance can neither open it nor save
+    // over it; let go only while this one reads it (saves carry it over to the new file).
     FileLock m_fileHold;
 };

@@ -22,7 +22,7 @@ QByteArray pngWithinBounds(const QByteArray& bytes) {
         const quint32 length = bigEndian32(bytes.constData() + at);
         if (qint64(length) > qint64(bytes.size() - at - kChunkOverhead))
             return bytes.left(at) + QByteArray(kEndChunk, kChunkOverhead);
-        if (bytes.mid(at + 4, 4) == "IEND")
+        if (QByteArrayView(bytes).sliced(at + 4, 4) == "IEND")
             return bytes;
         at += kChunkOverhead + qsizetype(length);
     }
