@@ -145,7 +145,8 @@ int olefileStreams(const QString& path) {
 
 QStringList othersIn(const QDir& dir, const QString& keep) {
     QStringList out;
-    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot |
+                                             QDir::Hidden | QDir::System))
         if (name != keep)
             out << name;
     return out;

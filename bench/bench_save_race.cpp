@@ -1,9 +1,10 @@
 // A save raced in a shared folder: the folder is writable by everyone and has no sticky bit,
 // and a second process, as another user (nobody, when this runs as root), watches it with
-// inotify and swaps every new temporary name for a symbolic link to a file of its choosing
-// outside the folder, as fast as it can. Meanwhile 100 lessons are saved through the real
-// save path. Printed: foreign files written (goal 0), lessons lost or left as a link (goal 0),
-// saves done and saves refused with a message (together every save).
+// inotify and swaps every new temporary name, as fast as it can, for a symbolic link to a
+// file of its choosing outside the folder (or for a folder of its own holding such a link).
+// Meanwhile 100 lessons are saved through the real save path. Printed: foreign files written
+// (goal 0), lessons lost or left as a link (goal 0), saves done and saves refused with a
+// message (together every save).
 //
 //   bench_save_race [saves]
 #include "FragmentLoading.h"
@@ -110,8 +111,15 @@ struct Names final : FragmentSink {
             if (::lstat(path.c_str(), &st) != 0 || S_ISLNK(st.st_mode))
                 continue;
             const std::string aside = folder + "/moved-" + std::to_string(++moved);
-            if (::rename(path.c_str(), aside.c_str()) == 0)
+            if (::rename(path.c_str(), aside.c_str()) != 0)
+                continue;
+            // Every other time a folder of its own, open to all, whose file links to the victim.
+            if (moved % 2 == 0 || ::mkdir(path.c_str(), 0777) != 0) {
                 (void)::symlink(victim.c_str(), path.c_str());
+                continue;
+            }
+            (void)::chmod(path.c_str(), 0777);
+            (void)::symlink(victim.c_str(), (path + "/lesson.les").c_str());
         }
     }
 }
@@ -192,8 +200,11 @@ int main(int argc, char** argv) {
     }
     ::kill(attacker, SIGKILL);
     ::waitpid(attacker, nullptr, 0);
+    const qsizetype swaps =
+        QDir(folder).entryList({"moved-*"}, QDir::AllEntries | QDir::Hidden | QDir::System).size();
 
-    std::printf("attacker: %s\n", otherUser ? "another user (nobody)" : "the same user");
+    std::printf("attacker: %s, names swapped: %lld\n",
+                otherUser ? "another user (nobody)" : "the same user", qint64(swaps));
     std::printf("saves: %d, done %d, refused with a message %d, failed silently %d\n", saves, done,
                 refused, silent);
     std::printf("foreign files written: %d\n", foreign);

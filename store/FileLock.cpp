@@ -133,3 +133,25 @@ bool FileLock::acquire(const QString& localPath, Access access) {
     m_hold = hold;
     return true;
 }
+
+bool FileLock::adopt(int fd) {
+    release();
+    m_failure = Failure::None;
+    if (fd < 0) {
+        m_failure = Failure::Other;
+        return false;
+    }
+    Hold hold = Hold::Exclusive;
+    const int error = tryLock(fd, LOCK_EX);
+    if (error != 0) {
+        if (!cannotLock(error)) {
+            ::close(fd);
+            m_failure = error == EWOULDBLOCK ? Failure::Busy : Failure::Other;
+            return false;
+        }
+        hold = Hold::Unlocked;
+    }
+    m_fd = fd;
+    m_hold = hold;
+    return true;
+}

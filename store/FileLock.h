@@ -53,6 +53,9 @@ public:
     // Opens and locks localPath; on failure the lock stays unheld and failure() tells why.
     // Never blocks: not on a held lock, not on a FIFO or device node.
     bool acquire(const QString& localPath, Access access);
+    // Takes over fd, a descriptor open on a regular file, and locks it exclusively (unlocked
+    // where the file system cannot lock). On failure fd is closed and the lock stays unheld.
+    bool adopt(int fd);
     void release();
 
     bool isHeld() const { return m_fd >= 0; }

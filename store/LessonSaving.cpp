@@ -41,10 +41,11 @@ std::vector<PlannedPicture> planPictures(const std::vector<const Shape*>& shapes
     return planned;
 }
 
-// Writes the whole file through storage, which is then closed. Raises Err.
-void writeLesson(XmlStorage& storage, const QString& localPath,
+// Writes the whole file through storage into the open temporary file, then closes storage.
+// Raises Err.
+void writeLesson(XmlStorage& storage, const FileReplacement& replacement,
                  const std::vector<PlannedPicture>& pictures) {
-    storage.createLocalFile(localPath);
+    storage.createInOpenFile(replacement.temporaryFd(), replacement.temporaryPath());
     storage.createRoot("Data");
     storage.addElement(storage.root(), "Pictures");
     for (const PlannedPicture& p : pictures)
@@ -90,7 +91,7 @@ bool saveLesson(XmlStorage& storage, const QString& localPath,
     }
 
     try {
-        writeLesson(storage, replacement.temporaryPath(), planPictures(shapes));
+        writeLesson(storage, replacement, planPictures(shapes));
     } catch (const Err& e) {
         storage.close();
         replacement.discard();

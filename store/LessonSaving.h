@@ -22,7 +22,9 @@ namespace store {
 //
 // Returns true when the lesson is on disk, and also for an empty shape list, which writes
 // nothing and leaves any old file alone. Returns false, after its message, when:
-//  - the old file may not be replaced: the path followed by " нет доступа";
+//  - the old file may not be replaced, localPath is a link leading out of its folder or to
+//    nothing, or someone else replaced the temporary file meanwhile: the path followed by
+//    " нет доступа";
 //  - it is held open by another opener, or no file can be created in the folder:
 //    "Failed StgCreateStorageEx";
 //  - writing fails: "Failed CreateStream", "Failed WriteStream" or "Failed Commit".

@@ -106,24 +106,35 @@ bool XmlStorage::isOpen() const {
 void XmlStorage::createFile(const QByteArray& path) {
     close();
     m_storagePath = path;
-    createAt(localPathOf(path));
+    createAt(localPathOf(path), -1);
 }
 
 void XmlStorage::createLocalFile(const QString& localPath) {
     close();
     m_storagePath = cp1251::fromUnicodeLossy(localPath);
-    createAt(localPath);
+    createAt(localPath, -1);
 }
 
-void XmlStorage::createAt(const QString& localPath) {
+void XmlStorage::createInOpenFile(int fd, const QString& localPath) {
+    close();
+    m_storagePath = cp1251::fromUnicodeLossy(localPath);
+    createAt(localPath, fd);
+}
+
+void XmlStorage::createAt(const QString& localPath, int openFd) {
     gsfsupport::ensureInitialised();
 
     auto state = std::make_unique<WriteState>();
-    if (!state->lock.acquire(localPath, FileLock::Access::Create)) {
+    if (openFd < 0 && !state->lock.acquire(localPath, FileLock::Access::Create)) {
         m_lastResult = resultOf(state->lock.failure());
         throw Err("Failed StgCreateStorageEx");
     }
-    const int fd = ::dup(state->lock.fd());
+    const int fd = ::dup(openFd >= 0 ? openFd : state->lock.fd());
+    if (fd >= 0 && openFd >= 0 && (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) != 0)) {
+        ::close(fd);
+        m_lastResult = kAccessDenied;
+        throw Err("Failed StgCreateStorageEx");
+    }
     state->file = fd >= 0 ? ::fdopen(fd, "wb") : nullptr;
     if (!state->file) {
         if (fd >= 0)

@@ -65,6 +65,9 @@ public:
     // true. Raises "Failed StgCreateStorageEx".
     void createFile(const QByteArray& path);
     void createLocalFile(const QString& localPath);
+    // The same on a file the caller has already opened for writing (and locked): it is
+    // written through a duplicate of fd and never opened by name. localPath only names it.
+    void createInOpenFile(int fd, const QString& localPath);
 
     // Opens a fragment read-only and parses its "xml" stream into the document.
     // Raises "Не могу открыть файл. Возможно он занят другим приложением." (missing, held,
@@ -119,7 +122,7 @@ private:
     struct ReadState;
     struct WriteState;
 
-    void createAt(const QString& localPath);
+    void createAt(const QString& localPath, int openFd);
     bool openRead(const QString& localPath);
     // Index of the root child called name (exact match first, then ignoring case); -1 if
     // there is none or it is a storage rather than a stream. A damaged entry is found.

@@ -1,5 +1,6 @@
 #include "BmpRectStream.h"
 #include "FileLock.h"
+#include "FileReplacement.h"
 #include "FragmentLoading.h"
 #include "LessonSaving.h"
 #include "Pline.h"
@@ -18,6 +19,7 @@
 #include <QTextStream>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using fixtures::CollectingSink;
 
@@ -81,8 +83,8 @@ QByteArray fileBytes(const QString& file) {
 }
 
 QStringList folderEntries(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                                  QDir::Name);
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 // The child of the interruption test: makes a large lesson, says "ready", saves it over the
@@ -108,6 +110,7 @@ class TestLessonSave : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir m_dir;
+    int m_runs = 0;
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
 private slots:
@@ -247,26 +250,91 @@ private slots:
         QCOMPARE(folderEntries(folder), QStringList{"old.les"}); // no temporary left behind
     }
 
-    void replacingKeepsPermissionsAndFollowsLinks() {
-        const QString folder = path("replace");
-        QVERIFY(QDir().mkpath(folder));
-        const QString real = folder + "/real.les";
-        const QString link = folder + "/link.les";
+    // A link is saved through only to a file in its own folder (or below it): anyone may put
+    // a link in a shared folder, and saving must not write or create a file elsewhere.
+    void linksAtTheTarget_data() {
+        QTest::addColumn<QString>("linkTo"); // relative to the link's folder
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("to a file in the folder") << "real.les" << true;
+        QTest::newRow("to a file below the folder") << "sub/real.les" << true;
+        QTest::newRow("to a file outside the folder") << "../outside.les" << false;
+        QTest::newRow("dangling, outside") << "../autostart.desktop" << false;
+        QTest::newRow("dangling, in the folder") << "gone.les" << false;
+    }
+    void linksAtTheTarget() {
+        QFETCH(QString, linkTo);
+        QFETCH(bool, saved);
+        const QString base = path("links-" + QString::number(++m_runs));
+        const QString folder = base + "/shared";
+        QVERIFY(QDir().mkpath(folder + "/sub"));
         const Pictures old = lessonOf("old", 1);
         const Pictures lesson = lessonOf("new", 2);
         ScriptedWindowServices services;
         XmlStorage storage;
-        QVERIFY(store::saveLesson(storage, real, shapesOf(old)));
-        QVERIFY(
-            QFile::setPermissions(real, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
-        QVERIFY(QFile::link(real, link));
-        QVERIFY(store::saveLesson(storage, link, shapesOf(lesson)));
+        for (const QString& existing :
+             {folder + "/real.les", folder + "/sub/real.les", base + "/outside.les"}) {
+            QVERIFY(store::saveLesson(storage, existing, shapesOf(old)));
+            QVERIFY(QFile::setPermissions(existing,
+                                          QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
+        }
+        const QString target = QDir::cleanPath(folder + "/" + linkTo);
+        const QByteArray before = fileBytes(target);
+        const QString link = folder + "/link.les";
+        QVERIFY(QFile::link(linkTo, link));
+
+        QCOMPARE(store::saveLesson(storage, link, shapesOf(lesson)), saved);
         QVERIFY(QFileInfo(link).isSymLink());
-        QCOMPARE(QFile::permissions(real) & 0x7777, QFile::ReadOwner | QFile::WriteOwner |
-                                                        QFile::ReadOther | QFile::ReadUser |
-                                                        QFile::WriteUser);
-        QCOMPARE(loadBack(real).names(), (QStringList{"new0", "new1"}));
-        QCOMPARE(folderEntries(folder), (QStringList{"link.les", "real.les"}));
+        if (saved) {
+            QVERIFY(services.messages.isEmpty());
+            QCOMPARE(loadBack(target).names(), (QStringList{"new0", "new1"}));
+            QCOMPARE(QFile::permissions(target) & 0x7777, QFile::ReadOwner | QFile::WriteOwner |
+                                                              QFile::ReadOther | QFile::ReadUser |
+                                                              QFile::WriteUser);
+        } else {
+            QCOMPARE(services.messageTexts(), QStringList{link + " нет доступа"});
+            QCOMPARE(fileBytes(target), before); // untouched, or still not there
+            QCOMPARE(QFileInfo::exists(target), !before.isEmpty());
+        }
+        QCOMPARE(folderEntries(folder), (QStringList{"link.les", "real.les", "sub"}));
+        QCOMPARE(folderEntries(base), (QStringList{"outside.les", "shared"}));
+    }
+
+    // Someone who may write to the folder swaps the temporary file's name between its
+    // creation and the rename: the save fails, writes nothing through the new name, and
+    // leaves the old file as it was.
+    void temporaryNameSwappedBeforeTheRename_data() {
+        QTest::addColumn<bool>("asLink"); // else another file of theirs
+        QTest::newRow("for a link to their file") << true;
+        QTest::newRow("for a file of their own") << false;
+    }
+    void temporaryNameSwappedBeforeTheRename() {
+        QFETCH(bool, asLink);
+        const QString base = path(asLink ? "swap-link" : "swap-file");
+        const QString folder = base + "/shared";
+        QVERIFY(QDir().mkpath(folder));
+        const QString file = folder + "/lesson.les";
+        const QString theirs = base + "/theirs.txt";
+        {
+            QFile f(theirs);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("theirs");
+        }
+        const Pictures old = lessonOf("old", 1);
+        ScriptedWindowServices services;
+        XmlStorage storage;
+        QVERIFY(store::saveLesson(storage, file, shapesOf(old)));
+        const QByteArray before = fileBytes(file);
+
+        FileReplacement replacement(file);
+        QCOMPARE(replacement.prepare(), FileReplacement::Status::Ok);
+        const QString temporary = replacement.temporaryPath();
+        QVERIFY(QFile::rename(temporary, base + "/moved.tmp"));
+        QVERIFY(asLink ? QFile::link(theirs, temporary) : QFile::copy(theirs, temporary));
+        QCOMPARE(::write(replacement.temporaryFd(), "new", 3), 3);
+        QCOMPARE(replacement.commit(), FileReplacement::Status::NoAccess);
+        QCOMPARE(fileBytes(theirs), QByteArray("theirs"));
+        QCOMPARE(fileBytes(file), before);
+        QVERIFY(!QFileInfo(file).isSymLink());
     }
 
     void emptyListWritesNothingAndKeepsTheOldFile() {
