@@ -107,9 +107,11 @@ bool FileLock::acquire(const QString& localPath, Access access) {
     if (g_system->setFlags(fd, openFlags & ~(O_NONBLOCK | O_CREAT | O_CLOEXEC)) != 0)
         return fail(Failure::Other);
 
-    Hold hold = Hold::Exclusive;
-    int error = tryLock(fd, LOCK_EX);
-    if (error == EBADF && access == Access::Read) {
+    Hold hold = access == Access::SharedRead ? Hold::Shared : Hold::Exclusive;
+    int error = tryLock(fd, hold == Hold::Shared ? LOCK_SH : LOCK_EX);
+    if (error == EBADF && hold == Hold::Shared) {
+        error = ENOLCK; // no lock of any kind on this descriptor
+    } else if (error == EBADF && access == Access::Read) {
         // NFS: an exclusive byte-range lock needs write access; a shared one does not.
         hold = Hold::Shared;
         error = tryLock(fd, LOCK_SH);

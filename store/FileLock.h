@@ -8,10 +8,11 @@ struct stat;
 
 // An open file descriptor holding an exclusive advisory lock (flock) on a regular file.
 //
-// This is what makes the container's opens share-exclusive: while one FileLock holds a file,
-// every other attempt to lock it (from this process or another) fails at once instead of
-// waiting. The lock lives on the open file description, so descriptors dup()ed from fd()
-// share it, and it is released when the last of them is closed.
+// This is what makes the container's opens share-exclusive: while one FileLock holds a file
+// exclusively, every other attempt to lock it (from this process or another) fails at once
+// instead of waiting. Shared holders (readers of fragments) let each other in and keep out
+// every exclusive one. The lock lives on the open file description, so descriptors dup()ed from
+// fd() share it, and it is released when the last of them is closed.
 //
 // Two kinds of file system cannot give that lock:
 //  - some cannot lock at all (ENOLCK, EOPNOTSUPP, ENOSYS, EINVAL): the file is opened
@@ -23,8 +24,9 @@ struct stat;
 class FileLock {
 public:
     enum class Access {
-        Read,   // the file must exist
-        Create, // created when missing, emptied once the lock is held
+        Read,       // the file must exist; held exclusively
+        SharedRead, // the file must exist; held together with other shared readers
+        Create,     // created when missing, emptied once the lock is held
     };
     enum class Failure { None, NotFound, Busy, NotRegularFile, Other };
     enum class Hold { None, Exclusive, Shared, Unlocked };

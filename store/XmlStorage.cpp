@@ -161,10 +161,11 @@ void XmlStorage::createAt(const QString& localPath, int openFd) {
     m_lastResult = kOk;
 }
 
-bool XmlStorage::openRead(const QString& localPath) {
+bool XmlStorage::openRead(const QString& localPath, bool shared) {
     gsfsupport::ensureInitialised();
     auto state = std::make_unique<ReadState>();
-    if (!state->lock.acquire(localPath, FileLock::Access::Read)) {
+    if (!state->lock.acquire(localPath,
+                             shared ? FileLock::Access::SharedRead : FileLock::Access::Read)) {
         m_lastResult = resultOf(state->lock.failure());
         return false;
     }
@@ -218,7 +219,7 @@ void XmlStorage::openForReading(const QByteArray& path) {
 
 void XmlStorage::openLocalForReading(const QString& localPath) {
     close();
-    if (!openRead(localPath))
+    if (!openRead(localPath, true))
         throw Err(kMsgCannotOpen);
     // From here on a failure leaves the file open (and locked) until close().
     const int xml = findStream(QStringLiteral("xml"));
@@ -238,7 +239,7 @@ void XmlStorage::openForUpdate(const QByteArray& path) {
 
 void XmlStorage::openLocalForUpdate(const QString& localPath) {
     close();
-    if (!openRead(localPath))
+    if (!openRead(localPath, false))
         throw Err("Failed StgOpenStorage");
 }
 

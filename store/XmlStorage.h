@@ -15,9 +15,11 @@
 // The container is at the same time the XmlDoc of that "xml" stream.
 //
 // Every open (reading, update, creating) first closes whatever the container held, then
-// holds an exclusive lock on the file until close(), so a file that another container holds,
-// in this process or another, cannot be opened. A call that fails after the file itself was
-// opened (a missing "xml" stream, say) leaves it open and locked until close().
+// holds a lock on the file until close(). Update and creating hold it exclusively, so a file
+// that another container holds, in this process or another, cannot be opened that way;
+// readers of fragments share theirs, so several instances can show one topic while no
+// writer gets in. A call that fails after the file itself was opened (a missing "xml"
+// stream, say) leaves it open and locked until close().
 //
 // Names and paths of the byte-string calls are code page 1251; the *Local* calls take a
 // path as the file system spells it, for paths that code page 1251 cannot hold.
@@ -123,7 +125,7 @@ private:
     struct WriteState;
 
     void createAt(const QString& localPath, int openFd);
-    bool openRead(const QString& localPath);
+    bool openRead(const QString& localPath, bool shared);
     // Index of the root child called name (exact match first, then ignoring case); -1 if
     // there is none or it is a storage rather than a stream. A damaged entry is found.
     int findStream(const QString& name) const;
