@@ -166,8 +166,8 @@ bool QtWindowServices::openChecked(const QString& root, const QString& path,
     if (check.verdict == ShellPolicy::Verdict::Missing)
         messageBox(missingText.arg(shown), kAppName, MsgButtons::Ok, MsgIcon::Exclamation);
     else
-        messageBox(QStringLiteral("Файл не открыт: открываются только документы из папки "
-                                  "программы, но не программы и сценарии.\n%1")
+        messageBox(QStringLiteral("Файл не открыт: открываются только рисунки, видео, "
+                                  "анимация и документы (RTF, HTML, PDF) из папки программы.\n%1")
                        .arg(shown),
                    kAppName, MsgButtons::Ok, MsgIcon::Exclamation);
     return false;

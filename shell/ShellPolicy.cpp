@@ -2,49 +2,62 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QMimeDatabase>
 #include <QMimeType>
 
 namespace {
 
-// Extensions that launch something when "opened" on Windows or on a Linux desktop.
-const QStringList& programExtensions() {
-    static const QStringList list{// Windows programs and scripts
-                                  "exe", "com", "bat", "cmd", "scr", "pif", "cpl", "msi", "msp",
-                                  "msc", "dll", "sys", "vbs", "vbe", "js", "jse", "wsf", "wsh",
-                                  "ps1", "psm1", "hta", "reg", "lnk", "url", "inf", "gadget",
-                                  "application",
-                                  // Unix scripts, launchers and packages
-                                  "sh", "bash", "zsh", "csh", "ksh", "fish", "command", "desktop",
-                                  "run", "bin", "appimage", "deb", "rpm", "so", "out", "elf", "ko",
-                                  // interpreters
-                                  "py", "pyc", "pyw", "pl", "pm", "rb", "php", "lua", "tcl", "awk",
-                                  "jar", "class", "mjs", "cjs"};
-    return list;
+// The kinds of file the content opens. A file is opened only when its extension, the type
+// its name gives and the type its content gives all name the same kind.
+enum class Kind { None, Picture, Video, Flash, Rtf, Html, Pdf };
+
+Kind kindOfExtension(const QString& fileName) {
+    static const QHash<QString, Kind> kinds{
+        {"jpg", Kind::Picture}, {"jpeg", Kind::Picture}, {"jpe", Kind::Picture},
+        {"png", Kind::Picture}, {"bmp", Kind::Picture},  {"gif", Kind::Picture},
+        {"tif", Kind::Picture}, {"tiff", Kind::Picture}, {"avi", Kind::Video},
+        {"mpg", Kind::Video},   {"mpeg", Kind::Video},   {"mp4", Kind::Video},
+        {"m4v", Kind::Video},   {"mov", Kind::Video},    {"wmv", Kind::Video},
+        {"asf", Kind::Video},   {"mkv", Kind::Video},    {"webm", Kind::Video},
+        {"flv", Kind::Video},   {"swf", Kind::Flash},    {"rtf", Kind::Rtf},
+        {"htm", Kind::Html},    {"html", Kind::Html},    {"pdf", Kind::Pdf}};
+    return kinds.value(QFileInfo(fileName).suffix().toLower(), Kind::None);
 }
 
-// MIME types (and their descendants) that are programs whatever the file is called.
-bool isProgramType(const QMimeType& type) {
-    static const QStringList types{"application/x-executable",
-                                   "application/x-sharedlib",
-                                   "application/x-pie-executable",
-                                   "application/x-shellscript",
-                                   "application/x-desktop",
-                                   "application/x-msdownload",
-                                   "application/x-ms-dos-executable",
-                                   "application/x-msi",
-                                   "application/x-java-archive",
-                                   "application/x-perl",
-                                   "text/x-python",
-                                   "text/x-python3",
-                                   "application/x-ruby",
-                                   "application/javascript",
-                                   "text/javascript",
-                                   "application/x-php"};
-    for (const QString& t : types)
-        if (type.inherits(t))
-            return true;
-    return false;
+Kind kindOfType(const QMimeType& type) {
+    const QString name = type.name();
+    // Vector pictures may carry scripts; they are not among the content's pictures.
+    if (name.startsWith(QLatin1String("image/")) && !type.inherits("image/svg+xml"))
+        return Kind::Picture;
+    if (name.startsWith(QLatin1String("video/")) || type.inherits("application/vnd.ms-asf"))
+        return Kind::Video;
+    if (type.inherits("application/vnd.adobe.flash.movie"))
+        return Kind::Flash;
+    if (type.inherits("text/rtf"))
+        return Kind::Rtf;
+    if (type.inherits("text/html"))
+        return Kind::Html;
+    if (type.inherits("application/pdf"))
+        return Kind::Pdf;
+    return Kind::None;
+}
+
+// The kind the file's name and content agree on, or None. Only the file itself counts (what
+// the desktop is given), not the name of a link that leads to it.
+Kind kindOfFile(const QString& file) {
+    const Kind kind = kindOfExtension(file);
+    if (kind == Kind::None)
+        return Kind::None;
+    const QMimeDatabase types;
+    if (kindOfType(types.mimeTypeForFile(file, QMimeDatabase::MatchExtension)) != kind)
+        return Kind::None;
+    const QMimeType content = types.mimeTypeForFile(file, QMimeDatabase::MatchContent);
+    // A page need not begin with anything that marks it as HTML; as plain text it is
+    // harmless all the same.
+    if (kind == Kind::Html && content.name() == QLatin1String("text/plain"))
+        return kind;
+    return kindOfType(content) == kind ? kind : Kind::None;
 }
 
 bool hasParentReference(const QString& path) {
@@ -62,11 +75,6 @@ bool isInside(const QString& root, const QString& path) {
 } // namespace
 
 namespace ShellPolicy {
-
-bool hasProgramExtension(const QString& fileName) {
-    const QString suffix = QFileInfo(fileName).suffix().toLower();
-    return !suffix.isEmpty() && programExtensions().contains(suffix);
-}
 
 Check check(const QString& root, const QString& path) {
     Check result;
@@ -111,12 +119,8 @@ Check check(const QString& root, const QString& path) {
         result.verdict = Verdict::NotAFile;
         return result;
     }
-    // By name and by content separately: a program named like a clip is still a program.
-    const QMimeDatabase types;
-    if (hasProgramExtension(full) || hasProgramExtension(target) ||
-        isProgramType(types.mimeTypeForFile(target, QMimeDatabase::MatchExtension)) ||
-        isProgramType(types.mimeTypeForFile(target, QMimeDatabase::MatchContent))) {
-        result.verdict = Verdict::Program;
+    if (kindOfFile(target) == Kind::None) {
+        result.verdict = Verdict::NotADocument;
         return result;
     }
     result.verdict = Verdict::Allowed;

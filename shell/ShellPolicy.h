@@ -3,8 +3,10 @@
 #include <QString>
 
 // Which files may be handed to the desktop to open. Names that lead to these files come
-// from content files (animation and media names), so they are data: only documents inside
-// the content folder are opened, never anything that could run.
+// from content files (animation and media names, links of topic pages), and content folders
+// are shared with strangers, so they are data: only files inside the content folder whose
+// type is one the content uses (pictures, video and animation, SWF, RTF, HTML, PDF) are
+// opened, never anything else.
 namespace ShellPolicy {
 
 enum class Verdict {
@@ -15,9 +17,10 @@ enum class Verdict {
     OutsideRoot,     // outside the folder, also through a symbolic link
     Missing,
     NotAFile, // a folder, device, socket…
-    // A program or script by its name, by the type its name gives or by its content. Mode
-    // bits decide nothing: on FAT and NTFS media every file has all of them.
-    Program,
+    // Not a type the content uses, by its extension, by the type its name gives or by its
+    // content, or those disagree (a program named like a clip). Mode bits decide nothing:
+    // on FAT and NTFS media every file has all of them.
+    NotADocument,
 };
 
 struct Check {
@@ -31,8 +34,5 @@ struct Check {
 // Decides whether `path` may be opened. `path` is absolute or relative to `root`;
 // backslashes count as separators, because content names come from Windows.
 Check check(const QString& root, const QString& path);
-
-// True when the file name's last extension marks a program or a script (case-insensitive).
-bool hasProgramExtension(const QString& fileName);
 
 } // namespace ShellPolicy

@@ -37,7 +37,7 @@ MediaFile resolveMediaFile(const QString& contentFolder, const QString& name, Me
             QStringLiteral("Файл %1 лежит вне папки материалов и не открывается.").arg(shown);
         break;
     case V::NotAFile:
-    case V::Program:
+    case V::NotADocument:
         out.note = QStringLiteral("%1 — не файл %2, он не открывается.").arg(shown, what(kind));
         break;
     }

@@ -232,10 +232,14 @@ private slots:
         QFETCH(bool, help);
 
         QDir(m_dir.path()).mkpath("source/help");
-        for (const char* file :
-             {"source/clip.avi", "source/run.sh", "outside.txt", "source/help/index.html"}) {
+        const QByteArray avi("RIFF\0\0\0\0AVI LIST", 16);
+        for (const auto& [file, bytes] : {std::pair{"source/clip.avi", avi},
+                                          {"source/run.sh", QByteArray("echo\n")},
+                                          {"outside.txt", QByteArray()},
+                                          {"source/help/index.html", QByteArray("<html>")}}) {
             QFile f(m_dir.filePath(file));
             QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(bytes);
         }
         QtWindowServices services;
         services.setContentRoot(m_dir.filePath("source"));

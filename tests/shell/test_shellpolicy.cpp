@@ -33,13 +33,14 @@ private slots:
     void initTestCase() {
         QVERIFY(m_base.isValid());
         m_root = m_base.filePath("source");
-        write("source/doc.avi", "RIFF\0\0\0\0AVI LIST");
+        const QByteArray kAvi("RIFF\0\0\0\0AVI LIST", 16);
+        write("source/doc.avi", kAvi);
         write("source/sub/anim.gif", "GIF89a");
         write("source/Movie.SWF", "FWS");
         // On FAT or NTFS media every file carries every execute bit.
         const QFile::Permissions fat = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                        QFile::ExeUser | QFile::ExeGroup | QFile::ExeOther;
-        write("source/run.avi", "RIFF\0\0\0\0AVI LIST", fat);
+        write("source/run.avi", kAvi, fat);
         write("source/lesson.rtf", "{\\rtf1\\ansi hello}", fat);
         write("source/clip.avi",
               QByteArray("\x7f"
@@ -53,6 +54,16 @@ private slots:
         write("source/SETUP.EXE", "MZ");
         write("source/anim", "#!/bin/sh\nrm -rf ~\n");
         write("source/anim.gif.sh", "echo\n");
+        write("source/start.jnlp", "<?xml version=\"1.0\"?>\n<jnlp spec=\"1.0+\"></jnlp>\n");
+        write("source/notes.txt", "just text\n");
+        write("source/page.htm", "<html><body>Page</body></html>\n");
+        write("source/bare.html", "Page without any markup\n");
+        write("source/rules.pdf", "%PDF-1.4\n%\xe2\xe3\xcf\xd3\n");
+        write("source/sign.jpg", QByteArray("\xff\xd8\xff\xe0\0\x10JFIF\0", 11));
+        write("source/sign.png", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+        write("source/picture.avi", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+        write("source/drawing.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\"></svg>\n");
+        write("source/empty.avi", "");
         write("outside.txt", "secret");
         write("source2/file.txt", "sibling");
         link("../outside.txt", "source/link_out");
@@ -104,18 +115,31 @@ private slots:
             << "run.avi" << false << Verdict::Allowed << "source/run.avi";
         QTest::newRow("text document with execute bits (FAT)")
             << "lesson.rtf" << false << Verdict::Allowed << "source/lesson.rtf";
-        QTest::newRow("program named like a clip") << "clip.avi" << false << Verdict::Program << "";
+        QTest::newRow("program named like a clip")
+            << "clip.avi" << false << Verdict::NotADocument << "";
         QTest::newRow("script named like a movie")
-            << "movie.swf" << false << Verdict::Program << "";
-        QTest::newRow("shell script") << "script.sh" << false << Verdict::Program << "";
-        QTest::newRow("desktop entry") << "start.desktop" << false << Verdict::Program << "";
+            << "movie.swf" << false << Verdict::NotADocument << "";
+        QTest::newRow("shell script") << "script.sh" << false << Verdict::NotADocument << "";
+        QTest::newRow("desktop entry") << "start.desktop" << false << Verdict::NotADocument << "";
         QTest::newRow("windows program, upper case")
-            << "SETUP.EXE" << false << Verdict::Program << "";
+            << "SETUP.EXE" << false << Verdict::NotADocument << "";
         QTest::newRow("script with a harmless first extension")
-            << "anim.gif.sh" << false << Verdict::Program << "";
-        QTest::newRow("script without extension") << "anim" << false << Verdict::Program << "";
+            << "anim.gif.sh" << false << Verdict::NotADocument << "";
+        QTest::newRow("script without extension") << "anim" << false << Verdict::NotADocument << "";
+        QTest::newRow("web start file") << "start.jnlp" << false << Verdict::NotADocument << "";
+        QTest::newRow("plain text") << "notes.txt" << false << Verdict::NotADocument << "";
+        QTest::newRow("page") << "page.htm" << false << Verdict::Allowed << "source/page.htm";
+        QTest::newRow("page without markup")
+            << "bare.html" << false << Verdict::Allowed << "source/bare.html";
+        QTest::newRow("PDF") << "rules.pdf" << false << Verdict::Allowed << "source/rules.pdf";
+        QTest::newRow("JPEG") << "sign.jpg" << false << Verdict::Allowed << "source/sign.jpg";
+        QTest::newRow("PNG") << "sign.png" << false << Verdict::Allowed << "source/sign.png";
+        QTest::newRow("picture named like a clip")
+            << "picture.avi" << false << Verdict::NotADocument << "";
+        QTest::newRow("vector picture") << "drawing.svg" << false << Verdict::NotADocument << "";
+        QTest::newRow("empty clip") << "empty.avi" << false << Verdict::NotADocument << "";
         QTest::newRow("document name linking to a program")
-            << "innocent.avi" << false << Verdict::Program << "";
+            << "innocent.avi" << false << Verdict::NotADocument << "";
     }
 
     void check() {

@@ -26,7 +26,10 @@ private slots:
         for (const char* name : {"source/clip.avi", "source/sub/movie.swf", "outside.avi"}) {
             QFile f(m_base.filePath(name));
             QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("RIFF\0\0\0\0AVI LIST", 16);
+            if (QByteArray(name).endsWith(".swf"))
+                f.write("FWS\x0a\0\0\0\0", 8);
+            else
+                f.write("RIFF\0\0\0\0AVI LIST", 16);
         }
         QVERIFY(QFile::link(m_base.filePath("outside.avi"), m_root + "link.avi"));
     }
