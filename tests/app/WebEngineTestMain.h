@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UnexpectedBoxes.h"
+
 #include <QApplication>
 #include <QTest>
 #include <unistd.h>
@@ -21,6 +23,7 @@ inline void prepareWebEngineForTests() {
     int main(int argc, char** argv) {                                                              \
         prepareWebEngineForTests();                                                                \
         QApplication app(argc, argv);                                                              \
+        UnexpectedBoxes::failOnEveryBox();                                                         \
         TestClass tc;                                                                              \
         return QTest::qExec(&tc, argc, argv);                                                      \
     }

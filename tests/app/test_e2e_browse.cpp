@@ -19,6 +19,7 @@
 #include "LoadDlg.h"
 #include "PaneViews.h"
 #include "ScriptedWindowServices.h"
+#include "UnexpectedBoxes.h"
 #include "XmlStorage.h"
 
 #include <QApplication>
@@ -693,6 +694,7 @@ int main(int argc, char** argv) {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    UnexpectedBoxes::failOnEveryBox();
     QApplication::setApplicationName(QStringLiteral("TrevalonMedia"));
     TestE2eBrowse tc;
     return QTest::qExec(&tc, argc, argv);

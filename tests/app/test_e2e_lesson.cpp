@@ -21,6 +21,7 @@
 #include "PaneViews.h"
 #include "QtWindowServices.h"
 #include "ResourceIds.h"
+#include "UnexpectedBoxes.h"
 
 #include <QApplication>
 #include <QDir>
@@ -375,6 +376,7 @@ int main(int argc, char** argv) {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    UnexpectedBoxes::failOnEveryBox();
     QApplication::setApplicationName(QStringLiteral("TrevalonMedia"));
     TestE2eLesson tc;
     return QTest::qExec(&tc, argc, argv);

@@ -18,6 +18,7 @@
 #include "PreView.h"
 #include "QtWindowServices.h"
 #include "ResourceIds.h"
+#include "UnexpectedBoxes.h"
 
 #include <QApplication>
 #include <QDir>
@@ -299,6 +300,7 @@ int main(int argc, char** argv) {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    UnexpectedBoxes::failOnEveryBox();
     QApplication::setApplicationName(QStringLiteral("TrevalonMedia"));
     TestE2ePen tc;
     return QTest::qExec(&tc, argc, argv);

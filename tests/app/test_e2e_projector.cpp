@@ -21,6 +21,7 @@
 #include "QtWindowServices.h"
 #include "ResourceIds.h"
 #include "ScreenSaverInhibitor.h"
+#include "UnexpectedBoxes.h"
 
 #include <QApplication>
 #include <QDir>
@@ -252,6 +253,7 @@ int main(int argc, char** argv) {
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    UnexpectedBoxes::failOnEveryBox();
     QApplication::setApplicationName(QStringLiteral("TrevalonMedia"));
     TestE2eProjector test;
     return QTest::qExec(&test, argc, argv);

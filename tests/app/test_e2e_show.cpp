@@ -19,6 +19,7 @@
 #include "PaneViews.h"
 #include "PreView.h"
 #include "QtWindowServices.h"
+#include "UnexpectedBoxes.h"
 
 #include <QApplication>
 #include <QDir>
@@ -351,6 +352,7 @@ int main(int argc, char** argv) {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    UnexpectedBoxes::failOnEveryBox();
     QApplication::setApplicationName(QStringLiteral("TrevalonMedia"));
     TestE2eShow tc;
     return QTest::qExec(&tc, argc, argv);
