@@ -711,7 +711,14 @@ void PreView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void PreView::mouseDoubleClickEvent(QMouseEvent* event) {
-    // A double-click is a second press, as the window system delivers it.
+    // The first press of a double-click has stepped already: a nervous double-click is one
+    // click, one step. With the pen or the arrow, or the middle button, the second press still
+    // starts its stroke or drag.
+    if (event->button() == Qt::LeftButton && m_penTool == PenTool::None) {
+        notePointer(event->position());
+        event->accept();
+        return;
+    }
     mousePressEvent(event);
 }
 

@@ -178,22 +178,37 @@ private slots:
     void keys_data() {
         QTest::addColumn<QString>("sequence"); // p:KEY press, r:KEY release
         QTest::addColumn<QStringList>("calls");
-        QTest::newRow("Esc") << "p:Esc r:Esc" << QStringList{"switchFullScreen"};
-        QTest::newRow("Ctrl+S") << "p:Ctrl p:S r:S r:Ctrl" << QStringList{"saveLessonFile"};
+        QTest::addColumn<bool>("onPalette"); // the editing palette is the active window
+        QTest::newRow("Esc") << "p:Esc r:Esc" << QStringList{"switchFullScreen"} << false;
+        QTest::newRow("Ctrl+S") << "p:Ctrl p:S r:S r:Ctrl" << QStringList{"saveLessonFile"}
+                                << false;
         QTest::newRow("Ctrl+O without re-layout")
-            << "p:Ctrl p:O r:O r:Ctrl" << QStringList{"openLesson"};
-        QTest::newRow("Ctrl+N") << "p:Ctrl p:N r:N r:Ctrl" << QStringList{"newLesson"};
-        QTest::newRow("S, then Ctrl too late") << "p:S r:S p:Ctrl r:Ctrl" << QStringList{};
+            << "p:Ctrl p:O r:O r:Ctrl" << QStringList{"openLesson"} << false;
+        QTest::newRow("Ctrl+N") << "p:Ctrl p:N r:N r:Ctrl" << QStringList{"newLesson"} << false;
+        QTest::newRow("S, then Ctrl too late") << "p:S r:S p:Ctrl r:Ctrl" << QStringList{} << false;
         QTest::newRow("a release in between")
-            << "p:Ctrl p:Shift r:Shift p:S r:S r:Ctrl" << QStringList{};
+            << "p:Ctrl p:Shift r:Shift p:S r:S r:Ctrl" << QStringList{} << false;
         QTest::newRow("Ctrl held, S twice")
-            << "p:Ctrl p:S r:S p:S r:S r:Ctrl" << QStringList{"saveLessonFile"};
+            << "p:Ctrl p:S r:S p:S r:S r:Ctrl" << QStringList{"saveLessonFile"} << false;
+        QTest::newRow("Ctrl+S on the palette")
+            << "p:Ctrl p:S r:S r:Ctrl" << QStringList{"saveLessonFile"} << true;
+        QTest::newRow("Ctrl+O on the palette")
+            << "p:Ctrl p:O r:O r:Ctrl" << QStringList{"openLesson"} << true;
+        QTest::newRow("Ctrl+N on the palette")
+            << "p:Ctrl p:N r:N r:Ctrl" << QStringList{"newLesson"} << true;
     }
     void keys() {
         QFETCH(QString, sequence);
         QFETCH(QStringList, calls);
+        QFETCH(bool, onPalette);
         ShownFrame f;
         f.frame.pane(CMainFrame::Pane::Plate)->setFocus();
+        QWindow* target = f.frame.windowHandle();
+        if (onPalette) {
+            f.frame.runCommand(ResId::kCmdEditLesson);
+            target = f.frame.lessonPalette()->windowHandle();
+            f.actions.calls.clear();
+        }
         const QHash<QString, Qt::Key> keys{{"Esc", Qt::Key_Escape},  {"Ctrl", Qt::Key_Control},
                                            {"Shift", Qt::Key_Shift}, {"S", Qt::Key_S},
                                            {"O", Qt::Key_O},         {"N", Qt::Key_N}};
@@ -201,9 +216,9 @@ private slots:
         for (const QString& step : sequence.split(' ')) {
             const Qt::Key key = keys.value(step.mid(2));
             if (step.startsWith("p:"))
-                QTest::keyPress(f.frame.windowHandle(), key);
+                QTest::keyPress(target, key);
             else
-                QTest::keyRelease(f.frame.windowHandle(), key);
+                QTest::keyRelease(target, key);
         }
         QCOMPARE(f.actions.calls, calls);
     }

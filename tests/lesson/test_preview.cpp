@@ -182,6 +182,20 @@ private slots:
                 QVERIFY(view.playbackKey(key, {}));
                 QCOMPARE(view.currentPicture()->picName(), expected);
             }
+            // A double-click on the right half is one click: one step, from "b" to "c".
+            const QPoint right(view.width() * 3 / 4, view.height() / 2);
+            auto send = [&](QEvent::Type type, Qt::MouseButton button) {
+                QMouseEvent e(type, QPointF(right), QPointF(view.mapToGlobal(right)), button,
+                              button, {});
+                QCoreApplication::sendEvent(&view, &e);
+            };
+            send(QEvent::MouseMove, Qt::NoButton);
+            QTest::mouseClick(&view, Qt::LeftButton, {}, right);
+            send(QEvent::MouseButtonDblClick, Qt::LeftButton);
+            QTest::mouseRelease(&view, Qt::LeftButton, {}, right);
+            QCOMPARE(view.currentPicture()->picName(), QByteArray("c"));
+            view.playbackKey(Qt::Key_Left, {});
+
             QVERIFY(view.playbackKey(Qt::Key_B, {}));
             QVERIFY(view.isBlank());
             QVERIFY(view.playbackKey(Qt::Key_Period, {}));
