@@ -2,6 +2,7 @@
 #include "CKovrelApp.h"
 #include "CMainFrame.h"
 #include "DisplayState.h"
+#include "HelpWindow.h"
 #include "HtmlView.h"
 #include "PaneLayout.h"
 #include "RecordingPaneActions.h"
@@ -18,6 +19,7 @@
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QWindow>
 
 namespace {
@@ -351,6 +353,35 @@ private slots:
         QVERIFY(buttons);
         QCOMPARE(buttons->buttons().size(), 1);
         QCOMPARE(buttons->standardButtons(), QDialogButtonBox::Ok);
+    }
+
+    // The help shows its pages (not a black surface), follows its own links, refuses others
+    // and names the page once in its title.
+    void helpWindow() {
+        const QString folder = QStringLiteral(TM_HELP_DIR);
+        QVERIFY(HelpWindow::showPage(folder + "/index.html"));
+        QPointer<HelpWindow> help = HelpWindow::current();
+        QVERIFY(help);
+        QVERIFY(QTest::qWaitForWindowExposed(help));
+        QCOMPARE(help->windowTitle(), QString("Справка — Тревалон-Медиа"));
+        const QImage shot = help->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        int dark = 0;
+        for (int y = 0; y < shot.height(); y += 4)
+            for (int x = 0; x < shot.width(); x += 4)
+                dark += qGray(shot.pixel(x, y)) < 64;
+        QVERIFY2(dark * 16 < shot.width() * shot.height() / 4, qPrintable(QString::number(dark)));
+
+        QTextBrowser* view = help->view();
+        QVERIFY(view->toPlainText().contains("наглядное пособие"));
+        view->setSource(QUrl("lesson.html"));
+        QCOMPARE(help->windowTitle(), QString("Урок — Справка — Тревалон-Медиа"));
+        for (const QUrl& outside :
+             {QUrl::fromLocalFile(folder + "/../README.md"), QUrl("https://example.org/")}) {
+            view->setSource(outside);
+            QCOMPARE(view->source().fileName(), QString("lesson.html"));
+        }
+        help->close();
+        QTRY_VERIFY(!help);
     }
 };
 
