@@ -358,6 +358,16 @@ void PreView::setBlank(bool on) {
     if (m_blank == on)
         return;
     m_blank = on;
+    // Black means black: no movie over it, no play bar, no GIF frames ticking; each comes
+    // back as it was.
+    if (m_swf)
+        m_swf->setBlanked(on);
+    if (m_avi)
+        m_avi->setBlanked(on);
+    if (on)
+        m_gifTimer.stop();
+    else if (m_current && m_current->bGif() && !m_gifTimer.isActive())
+        m_gifTimer.start(m_current->frameDelay());
     update();
     emit blankChanged(on);
 }

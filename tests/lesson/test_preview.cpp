@@ -224,6 +224,40 @@ private slots:
         Instances::unregisterFrame(&frame);
     }
 
+    // B blanks everything over the picture too: the movie, the clip with its play bar, the
+    // GIF's frames; B again brings each back.
+    void blankHidesMedia() {
+        ScriptedWindowServices services;
+        FakeFrame frame;
+        FakeLesson lesson;
+        Instances::registerFrame(&frame);
+        Instances::registerLesson(&lesson);
+        {
+            PreView view(QStringLiteral("/content/"));
+            view.resize(800, 600);
+            view.show();
+            auto p = picture(400, 300, "plate swf", true);
+            p->setSwfNameMy("missing.swf");
+            p->setAviName("missing.avi");
+            lesson.scene.shapes().append(p.release());
+            view.startLesson();
+            QVERIFY(view.isPlaying());
+            QVERIFY(view.flashWindow() && view.videoWindow());
+            const auto shown = [&] {
+                return QList<bool>{view.flashWindow()->isVisible(), view.videoWindow()->isVisible(),
+                                   view.gifTimerActive()};
+            };
+            QCOMPARE(shown(), (QList<bool>{true, true, true}));
+            QVERIFY(view.playbackKey(Qt::Key_B, {}));
+            QCOMPARE(shown(), (QList<bool>{false, false, false}));
+            QVERIFY(view.playbackKey(Qt::Key_B, {}));
+            QCOMPARE(shown(), (QList<bool>{true, true, true}));
+            view.switchFullScreen();
+        }
+        Instances::unregisterLesson(&lesson);
+        Instances::unregisterFrame(&frame);
+    }
+
     void panelPlacement_data() {
         QTest::addColumn<bool>("fullScreen");
         QTest::addColumn<int>("animationBottom"); // below the preview's bottom edge, px
