@@ -639,6 +639,10 @@ void CMainFrame::toggleLessonPalette() {
     if (!m_palette)
         return;
     m_palette->show();
+    // Right after a click on one of its buttons the palette is the active window: the
+    // frame's keys (Ctrl+S, Ctrl+O, Ctrl+N, Esc) must work there too.
+    if (QWindow* window = m_palette->windowHandle())
+        window->installEventFilter(this);
     placePanels();
 }
 
@@ -755,6 +759,10 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
         onWindowKey(event);
         return true;
     }
+    if (m_palette && watched == m_palette->windowHandle() &&
+        (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
+        onWindowKey(event))
+        return true;
     if (watched == windowHandle()) {
         switch (event->type()) {
         case QEvent::KeyPress:

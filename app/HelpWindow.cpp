@@ -2,29 +2,53 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QPointer>
+#include <QTextBrowser>
 #include <QToolBar>
 #include <QVBoxLayout>
-#include <QWebEnginePage>
-#include <QWebEngineSettings>
-#include <QWebEngineView>
 
 namespace {
 
-const QString kTitle = QStringLiteral("Справка — Тревалон-Медиа");
+const QString kProgram = QStringLiteral("Тревалон-Медиа");
+const QString kHelp = QStringLiteral("Справка");
 
-// Keeps the help a closed set of local pages: a link that leads anywhere else does nothing.
-class HelpPage : public QWebEnginePage {
+// Keeps the help a closed set of local pages: a link, or a style sheet or picture a page
+// names, that leads anywhere else is not followed.
+class HelpBrowser : public QTextBrowser {
 public:
-    HelpPage(const QString& folder, QObject* parent) : QWebEnginePage(parent), m_folder(folder) {}
+    HelpBrowser(const QString& folder, QWidget* parent) : QTextBrowser(parent), m_folder(folder) {
+        setOpenExternalLinks(false);
+        setOpenLinks(true);
+        // The pages' own style sheet, for every page (the text browser does not load linked
+        // ones).
+        QFile css(m_folder + QStringLiteral("/help.css"));
+        if (css.open(QIODevice::ReadOnly))
+            document()->setDefaultStyleSheet(QString::fromUtf8(css.read(64 * 1024)));
+    }
+
+    QVariant loadResource(int type, const QUrl& name) override {
+        if (!isHelpLink(m_folder, resolved(name)))
+            return {};
+        return QTextBrowser::loadResource(type, name);
+    }
 
 protected:
-    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool) override {
-        return isHelpLink(m_folder, url);
+    void doSetSource(const QUrl& name, QTextDocument::ResourceType type) override {
+        const QUrl url = resolved(name);
+        if (isHelpLink(m_folder, url))
+            QTextBrowser::doSetSource(url, type);
     }
 
 private:
+    // Relative names are the shown page's; before the first page, the folder's.
+    QUrl resolved(const QUrl& name) const {
+        const QUrl base =
+            source().isEmpty() ? QUrl::fromLocalFile(m_folder + QLatin1Char('/')) : source();
+        return base.resolved(name);
+    }
+
     QString m_folder;
 };
 
@@ -46,25 +70,21 @@ bool isHelpLink(const QString& helpFolder, const QUrl& url) {
 HelpWindow::HelpWindow(const QString& helpFolder, QWidget* parent)
     : QWidget(parent, Qt::Window), m_folder(QDir::cleanPath(helpFolder)) {
     setObjectName(QStringLiteral("HelpWindow"));
-    setWindowTitle(kTitle);
     setAttribute(Qt::WA_DeleteOnClose);
     resize(960, 720);
 
-    m_view = new QWebEngineView(this);
-    m_view->setPage(new HelpPage(m_folder, m_view));
-    m_view->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
-    m_view->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+    m_view = new HelpBrowser(m_folder, this);
 
     auto* bar = new QToolBar(this);
     bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    QAction* back = m_view->pageAction(QWebEnginePage::Back);
-    back->setText(QStringLiteral("Назад"));
+    QAction* back = bar->addAction(QStringLiteral("Назад"), m_view, &QTextBrowser::backward);
     back->setShortcut(QKeySequence::Back);
-    QAction* forward = m_view->pageAction(QWebEnginePage::Forward);
-    forward->setText(QStringLiteral("Вперёд"));
+    back->setEnabled(false);
+    QAction* forward = bar->addAction(QStringLiteral("Вперёд"), m_view, &QTextBrowser::forward);
     forward->setShortcut(QKeySequence::Forward);
-    bar->addAction(back);
-    bar->addAction(forward);
+    forward->setEnabled(false);
+    connect(m_view, &QTextBrowser::backwardAvailable, back, &QAction::setEnabled);
+    connect(m_view, &QTextBrowser::forwardAvailable, forward, &QAction::setEnabled);
     bar->addAction(QStringLiteral("Содержание"), this,
                    [this] { open(m_folder + QStringLiteral("/index.html")); });
     auto* close = bar->addAction(QStringLiteral("Закрыть"), this, &QWidget::close);
@@ -79,13 +99,19 @@ HelpWindow::HelpWindow(const QString& helpFolder, QWidget* parent)
     layout->addWidget(bar);
     layout->addWidget(m_view, 1);
 
-    connect(m_view, &QWebEngineView::titleChanged, this, [this](const QString& title) {
-        setWindowTitle(title.isEmpty() ? kTitle : title + QStringLiteral(" — ") + kTitle);
-    });
+    connect(m_view, &QTextBrowser::sourceChanged, this, &HelpWindow::showTitle);
+    showTitle();
+}
+
+void HelpWindow::showTitle() {
+    // The contents page is titled "Справка" itself: said once, not twice.
+    const QString page = m_view->documentTitle();
+    const QString help = kHelp + QStringLiteral(" — ") + kProgram;
+    setWindowTitle(page.isEmpty() || page == kHelp ? help : page + QStringLiteral(" — ") + help);
 }
 
 void HelpWindow::open(const QString& page) {
-    m_view->setUrl(QUrl::fromLocalFile(page));
+    m_view->setSource(QUrl::fromLocalFile(page));
 }
 
 bool HelpWindow::showPage(const QString& page) {

@@ -270,6 +270,16 @@ BmpRectStream* firstSelectedStored(const ShapeList& shapes) {
     return nullptr;
 }
 
+// The node of the first picture named name, or end().
+ShapeNode firstNamed(ShapeList& shapes, const QByteArray& name) {
+    for (auto it = shapes.begin(); it != shapes.end(); ++it) {
+        const auto* picture = dynamic_cast<const BmpRect*>(*it);
+        if (picture && picture->name() == name)
+            return it;
+    }
+    return shapes.end();
+}
+
 // The record for the picture at node: its neighbours' names, or none when a neighbour that
 // should give a name is not a picture.
 std::optional<LessonEdit> recordFor(const ShapeList& shapes, ShapeNode node, int kind) {
@@ -287,18 +297,17 @@ std::optional<LessonEdit> recordFor(const ShapeList& shapes, ShapeNode node, int
         if (!next)
             return std::nullopt;
         edit.nextName = next->name();
+        edit.next = next;
     }
     return edit;
 }
 
-// The node of the first picture named name, or end().
-ShapeNode firstNamed(ShapeList& shapes, const QByteArray& name) {
-    for (auto it = shapes.begin(); it != shapes.end(); ++it) {
-        const auto* picture = dynamic_cast<const BmpRect*>(*it);
-        if (picture && picture->name() == name)
-            return it;
-    }
-    return shapes.end();
+// Where the picture after it stands now: the very picture while it is in the row, else the
+// first picture of its name, else end().
+ShapeNode nextNeighbour(ShapeList& shapes, const LessonEdit& edit) {
+    if (edit.next && edit.next->hasNode())
+        return edit.next->node();
+    return firstNamed(shapes, edit.nextName);
 }
 
 } // namespace
@@ -354,7 +363,7 @@ Scene::Undone Scene::undoLessonEdit() {
 
     if (edit.kind == LessonEdit::kDeleted) {
         if (hasPrevious && hasNext) {
-            const ShapeNode next = firstNamed(m_shapes, edit.nextName);
+            const ShapeNode next = nextNeighbour(m_shapes, edit);
             if (next != m_shapes.end())
                 m_shapes.insertBefore(next, edit.picture);
             else
@@ -368,7 +377,7 @@ Scene::Undone Scene::undoLessonEdit() {
         undone = Undone::Moved;
         if (edit.picture->hasNode())
             m_shapes.erase(edit.picture->node());
-        const ShapeNode next = hasNext ? firstNamed(m_shapes, edit.nextName) : m_shapes.end();
+        const ShapeNode next = hasNext ? nextNeighbour(m_shapes, edit) : m_shapes.end();
         if (hasNext && !hasPrevious)
             m_shapes.prepend(edit.picture);
         else

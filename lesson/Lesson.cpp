@@ -132,8 +132,10 @@ void Lesson::appendAllPictures(Scene& source) {
     // A copy of the list: the source may be the lesson itself.
     const std::vector<const Shape*> shapes(source.shapes().begin(), source.shapes().end());
     for (const Shape* shape : shapes) {
-        if (const auto* plate = dynamic_cast<const BmpRectStream*>(shape))
+        if (const auto* plate = dynamic_cast<const BmpRectStream*>(shape)) {
             placeAndAppend(plate->clone());
+            m_modified = true; // else closing would not ask and Ctrl+S would write nothing
+        }
     }
 }
 
@@ -167,6 +169,8 @@ void Lesson::loadLessonFile(const QString& path) {
         }
         m_display.fitToHeight();
         m_display.updateScrollSizes();
+        // A message box during the load let the row paint half the pictures: paint them all.
+        m_display.invalidate();
     });
 }
 
@@ -339,6 +343,9 @@ void Lesson::moveSelected() {
 }
 
 void Lesson::undoLessonEdit() {
-    if (m_scene.undoLessonEdit() == Scene::Undone::Deleted)
+    const Scene::Undone undone = m_scene.undoLessonEdit();
+    if (undone != Scene::Undone::Nothing)
+        m_modified = true; // also after a save: the row on screen is no longer the file's
+    if (undone == Scene::Undone::Deleted)
         m_display.updateScrollSizes();
 }

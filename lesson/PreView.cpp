@@ -358,6 +358,16 @@ void PreView::setBlank(bool on) {
     if (m_blank == on)
         return;
     m_blank = on;
+    // Black means black: no movie over it, no play bar, no GIF frames ticking; each comes
+    // back as it was.
+    if (m_swf)
+        m_swf->setBlanked(on);
+    if (m_avi)
+        m_avi->setBlanked(on);
+    if (on)
+        m_gifTimer.stop();
+    else if (m_current && m_current->bGif() && !m_gifTimer.isActive())
+        m_gifTimer.start(m_current->frameDelay());
     update();
     emit blankChanged(on);
 }
@@ -711,7 +721,14 @@ void PreView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void PreView::mouseDoubleClickEvent(QMouseEvent* event) {
-    // A double-click is a second press, as the window system delivers it.
+    // The first press of a double-click has stepped already: a nervous double-click is one
+    // click, one step. With the pen or the arrow, or the middle button, the second press still
+    // starts its stroke or drag.
+    if (event->button() == Qt::LeftButton && m_penTool == PenTool::None) {
+        notePointer(event->position());
+        event->accept();
+        return;
+    }
     mousePressEvent(event);
 }
 

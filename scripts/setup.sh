@@ -17,6 +17,8 @@ PACKAGES=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav gstreamer1.0-tools
   # headless runs and fonts
   xvfb xauth fonts-liberation2 xdotool
+  # a window manager for the end-to-end runs, as every desktop has one (xprop sees it ready)
+  openbox x11-utils
   # a private session bus for the screen-saver test
   dbus
   # independent checks of the files we write

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPointer>
@@ -14,6 +16,19 @@
 #include <QTranslator>
 
 namespace {
+
+// A box sized for a short text is narrower than its title, and the window manager cuts the
+// title down to "T…a". Room for the title in a bold face, plus the title bar's icon and buttons.
+void keepTitleVisible(QMessageBox& box) {
+    constexpr int kTitleBarExtras = 140;
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    const int wanted =
+        QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + kTitleBarExtras;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(wanted, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+}
 
 QWidget* ownerWindow() {
     if (QWidget* modal = QApplication::activeModalWidget())
@@ -101,6 +116,7 @@ MsgAnswer QtWindowServices::messageBox(const QString& text, const QString& title
         box->setEscapeButton(QMessageBox::Cancel);
         break;
     }
+    keepTitleVisible(*box);
     box->exec();
     if (!box)
         return safestAnswer(buttons);

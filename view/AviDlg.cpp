@@ -21,6 +21,7 @@
 #include <QVideoFrame>
 #include <QVideoSink>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -213,6 +214,19 @@ void AviDlg::stop() {
         m_audio->deleteLater();
     m_audio = nullptr;
     m_clip->hide();
+}
+
+void AviDlg::setBlanked(bool on) {
+    if (on) {
+        m_playAfterBlank = m_player && m_player->playbackState() == QMediaPlayer::PlayingState;
+        if (m_playAfterBlank)
+            m_player->pause();
+        hide();
+        return;
+    }
+    show();
+    if (std::exchange(m_playAfterBlank, false) && m_player)
+        m_player->play();
 }
 
 void AviDlg::togglePlay() {

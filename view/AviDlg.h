@@ -52,6 +52,9 @@ public:
 
     void open(const QString& name); // "aviName"; not started until its play button is pressed
     void stop();
+    // While the preview is blanked: hidden and paused; afterwards shown, and playing again if
+    // it played.
+    void setBlanked(bool on);
 
     // Percent of the clip's own size at which it is shown: the window's width × 100 / 1024,
     // rounded (a window 512 pixels wide shows it at 50 %).
@@ -97,4 +100,5 @@ private:
     QTimer m_updateTimer;
     QTimer m_loadTimer;
     int m_volume = 0;
+    bool m_playAfterBlank = false;
 };

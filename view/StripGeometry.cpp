@@ -20,6 +20,19 @@ double fitDistance(const ViewTransform& vt, const BmpRect& first, PointD anchor,
 
 void fitToHeight(ViewTransform& vt, const BmpRect& first, PointD anchor, double clientHeight,
                  FreeBand band) {
+    // From the unzoomed transform every time: the fit is then a function of the pane's height
+    // and the pictures alone. Fitted from the zoom it had, it stopped a step above or below
+    // by the way it came (a window that passes through other sizes while the window manager
+    // maximises it showed the same lesson at two zooms).
+    vt.scale = 1.0;
+    vt.lastCentre = {};
+    vt.origin = {};
+    vt.pivot = {};
+    vt.fresh = true;
+    vt.pixelOffset = {};
+    vt.shift = {};
+    vt.previousShift = {};
+    vt.zoomLevel = 0;
     // std::round takes halves away from zero, as the pinned corner wants.
     const PointD upperLeft = vt.toPixels(first.corner(3));
     const PointD pinned{std::round(upperLeft.x), std::round(upperLeft.y)};

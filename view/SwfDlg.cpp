@@ -115,6 +115,7 @@ window.RufflePlayer.config = {
     player.addEventListener("loadedmetadata", started);
     player.addEventListener("loadeddata", started);
     var api = player.ruffle ? player.ruffle() : player;
+    window.tmPlayer = api;
     var p = api.load({ url: %3 });
     if (p && p.catch) p.catch(function (e) { report("error:" + e); });
   } catch (e) { report("error:" + e); }
@@ -202,6 +203,16 @@ void SwfDlg::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (m_view)
         m_view->setGeometry(rect());
+}
+
+void SwfDlg::setBlanked(bool on) {
+    setVisible(!on);
+    if (m_view && m_view->page())
+        m_view->page()->runJavaScript(
+            on ? QStringLiteral("if (window.tmPlayer) { window.tmPlayer.pause(); }")
+               : QStringLiteral("if (window.tmPlayer) { window.tmPlayer.play(); }"));
+    if (m_view && m_view->page())
+        m_view->page()->setAudioMuted(on);
 }
 
 void SwfDlg::playerMessage(const QString& message) {

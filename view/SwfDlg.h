@@ -19,6 +19,9 @@ public:
     ~SwfDlg() override;
 
     void play(const QString& name); // "swfNameMy", relative to the content folder
+    // While the preview is blanked: hidden, the movie paused and silent; afterwards shown and
+    // playing again.
+    void setBlanked(bool on);
 
     // Where Ruffle's web build (ruffle.js and its .wasm) is looked for: the folder "ruffle"
     // beside the executable, unless set.

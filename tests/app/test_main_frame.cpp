@@ -2,6 +2,7 @@
 #include "CKovrelApp.h"
 #include "CMainFrame.h"
 #include "DisplayState.h"
+#include "HelpWindow.h"
 #include "HtmlView.h"
 #include "PaneLayout.h"
 #include "RecordingPaneActions.h"
@@ -18,6 +19,7 @@
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QWindow>
 
 namespace {
@@ -178,22 +180,37 @@ private slots:
     void keys_data() {
         QTest::addColumn<QString>("sequence"); // p:KEY press, r:KEY release
         QTest::addColumn<QStringList>("calls");
-        QTest::newRow("Esc") << "p:Esc r:Esc" << QStringList{"switchFullScreen"};
-        QTest::newRow("Ctrl+S") << "p:Ctrl p:S r:S r:Ctrl" << QStringList{"saveLessonFile"};
+        QTest::addColumn<bool>("onPalette"); // the editing palette is the active window
+        QTest::newRow("Esc") << "p:Esc r:Esc" << QStringList{"switchFullScreen"} << false;
+        QTest::newRow("Ctrl+S") << "p:Ctrl p:S r:S r:Ctrl" << QStringList{"saveLessonFile"}
+                                << false;
         QTest::newRow("Ctrl+O without re-layout")
-            << "p:Ctrl p:O r:O r:Ctrl" << QStringList{"openLesson"};
-        QTest::newRow("Ctrl+N") << "p:Ctrl p:N r:N r:Ctrl" << QStringList{"newLesson"};
-        QTest::newRow("S, then Ctrl too late") << "p:S r:S p:Ctrl r:Ctrl" << QStringList{};
+            << "p:Ctrl p:O r:O r:Ctrl" << QStringList{"openLesson"} << false;
+        QTest::newRow("Ctrl+N") << "p:Ctrl p:N r:N r:Ctrl" << QStringList{"newLesson"} << false;
+        QTest::newRow("S, then Ctrl too late") << "p:S r:S p:Ctrl r:Ctrl" << QStringList{} << false;
         QTest::newRow("a release in between")
-            << "p:Ctrl p:Shift r:Shift p:S r:S r:Ctrl" << QStringList{};
+            << "p:Ctrl p:Shift r:Shift p:S r:S r:Ctrl" << QStringList{} << false;
         QTest::newRow("Ctrl held, S twice")
-            << "p:Ctrl p:S r:S p:S r:S r:Ctrl" << QStringList{"saveLessonFile"};
+            << "p:Ctrl p:S r:S p:S r:S r:Ctrl" << QStringList{"saveLessonFile"} << false;
+        QTest::newRow("Ctrl+S on the palette")
+            << "p:Ctrl p:S r:S r:Ctrl" << QStringList{"saveLessonFile"} << true;
+        QTest::newRow("Ctrl+O on the palette")
+            << "p:Ctrl p:O r:O r:Ctrl" << QStringList{"openLesson"} << true;
+        QTest::newRow("Ctrl+N on the palette")
+            << "p:Ctrl p:N r:N r:Ctrl" << QStringList{"newLesson"} << true;
     }
     void keys() {
         QFETCH(QString, sequence);
         QFETCH(QStringList, calls);
+        QFETCH(bool, onPalette);
         ShownFrame f;
         f.frame.pane(CMainFrame::Pane::Plate)->setFocus();
+        QWindow* target = f.frame.windowHandle();
+        if (onPalette) {
+            f.frame.runCommand(ResId::kCmdEditLesson);
+            target = f.frame.lessonPalette()->windowHandle();
+            f.actions.calls.clear();
+        }
         const QHash<QString, Qt::Key> keys{{"Esc", Qt::Key_Escape},  {"Ctrl", Qt::Key_Control},
                                            {"Shift", Qt::Key_Shift}, {"S", Qt::Key_S},
                                            {"O", Qt::Key_O},         {"N", Qt::Key_N}};
@@ -201,9 +218,9 @@ private slots:
         for (const QString& step : sequence.split(' ')) {
             const Qt::Key key = keys.value(step.mid(2));
             if (step.startsWith("p:"))
-                QTest::keyPress(f.frame.windowHandle(), key);
+                QTest::keyPress(target, key);
             else
-                QTest::keyRelease(f.frame.windowHandle(), key);
+                QTest::keyRelease(target, key);
         }
         QCOMPARE(f.actions.calls, calls);
     }
@@ -336,6 +353,35 @@ private slots:
         QVERIFY(buttons);
         QCOMPARE(buttons->buttons().size(), 1);
         QCOMPARE(buttons->standardButtons(), QDialogButtonBox::Ok);
+    }
+
+    // The help shows its pages (not a black surface), follows its own links, refuses others
+    // and names the page once in its title.
+    void helpWindow() {
+        const QString folder = QStringLiteral(TM_HELP_DIR);
+        QVERIFY(HelpWindow::showPage(folder + "/index.html"));
+        QPointer<HelpWindow> help = HelpWindow::current();
+        QVERIFY(help);
+        QVERIFY(QTest::qWaitForWindowExposed(help));
+        QCOMPARE(help->windowTitle(), QString("Справка — Тревалон-Медиа"));
+        const QImage shot = help->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        int dark = 0;
+        for (int y = 0; y < shot.height(); y += 4)
+            for (int x = 0; x < shot.width(); x += 4)
+                dark += qGray(shot.pixel(x, y)) < 64;
+        QVERIFY2(dark * 16 < shot.width() * shot.height() / 4, qPrintable(QString::number(dark)));
+
+        QTextBrowser* view = help->view();
+        QVERIFY(view->toPlainText().contains("наглядное пособие"));
+        view->setSource(QUrl("lesson.html"));
+        QCOMPARE(help->windowTitle(), QString("Урок — Справка — Тревалон-Медиа"));
+        for (const QUrl& outside :
+             {QUrl::fromLocalFile(folder + "/../README.md"), QUrl("https://example.org/")}) {
+            view->setSource(outside);
+            QCOMPARE(view->source().fileName(), QString("lesson.html"));
+        }
+        help->close();
+        QTRY_VERIFY(!help);
     }
 };
 

@@ -136,6 +136,13 @@ private slots:
                  qPrintable(QString::number(d)));
         const double band = vt.toPixels({0, -100}).y - vt.toPixels({0, 0}).y;
         QVERIFY(std::abs(band - 100 * vt.scale) < 1e-6);
+
+        // Whatever heights the pane passed through (a window manager maximising the window),
+        // the same height gives the same fit.
+        const double fittedScale = vt.scale;
+        for (int height : {paneHeight * 3, paneHeight / 2 + 1, paneHeight * 2, paneHeight})
+            view->resize(QSize(700, height) + (view->size() - view->viewport()->size()));
+        QCOMPARE(vt.scale, fittedScale);
     }
 
     // Every refusal of the palette's picture commands, and what stays unchanged.

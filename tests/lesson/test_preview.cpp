@@ -182,6 +182,20 @@ private slots:
                 QVERIFY(view.playbackKey(key, {}));
                 QCOMPARE(view.currentPicture()->picName(), expected);
             }
+            // A double-click on the right half is one click: one step, from "b" to "c".
+            const QPoint right(view.width() * 3 / 4, view.height() / 2);
+            auto send = [&](QEvent::Type type, Qt::MouseButton button) {
+                QMouseEvent e(type, QPointF(right), QPointF(view.mapToGlobal(right)), button,
+                              button, {});
+                QCoreApplication::sendEvent(&view, &e);
+            };
+            send(QEvent::MouseMove, Qt::NoButton);
+            QTest::mouseClick(&view, Qt::LeftButton, {}, right);
+            send(QEvent::MouseButtonDblClick, Qt::LeftButton);
+            QTest::mouseRelease(&view, Qt::LeftButton, {}, right);
+            QCOMPARE(view.currentPicture()->picName(), QByteArray("c"));
+            view.playbackKey(Qt::Key_Left, {});
+
             QVERIFY(view.playbackKey(Qt::Key_B, {}));
             QVERIFY(view.isBlank());
             QVERIFY(view.playbackKey(Qt::Key_Period, {}));
@@ -205,6 +219,40 @@ private slots:
 
             view.addShownToLesson();
             QCOMPARE(lesson.added, 1);
+        }
+        Instances::unregisterLesson(&lesson);
+        Instances::unregisterFrame(&frame);
+    }
+
+    // B blanks everything over the picture too: the movie, the clip with its play bar, the
+    // GIF's frames; B again brings each back.
+    void blankHidesMedia() {
+        ScriptedWindowServices services;
+        FakeFrame frame;
+        FakeLesson lesson;
+        Instances::registerFrame(&frame);
+        Instances::registerLesson(&lesson);
+        {
+            PreView view(QStringLiteral("/content/"));
+            view.resize(800, 600);
+            view.show();
+            auto p = picture(400, 300, "plate swf", true);
+            p->setSwfNameMy("missing.swf");
+            p->setAviName("missing.avi");
+            lesson.scene.shapes().append(p.release());
+            view.startLesson();
+            QVERIFY(view.isPlaying());
+            QVERIFY(view.flashWindow() && view.videoWindow());
+            const auto shown = [&] {
+                return QList<bool>{view.flashWindow()->isVisible(), view.videoWindow()->isVisible(),
+                                   view.gifTimerActive()};
+            };
+            QCOMPARE(shown(), (QList<bool>{true, true, true}));
+            QVERIFY(view.playbackKey(Qt::Key_B, {}));
+            QCOMPARE(shown(), (QList<bool>{false, false, false}));
+            QVERIFY(view.playbackKey(Qt::Key_B, {}));
+            QCOMPARE(shown(), (QList<bool>{true, true, true}));
+            view.switchFullScreen();
         }
         Instances::unregisterLesson(&lesson);
         Instances::unregisterFrame(&frame);

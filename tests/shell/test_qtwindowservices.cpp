@@ -47,6 +47,7 @@ struct SeenBox {
     QStringList buttonTexts;
     Qt::TextFormat format = Qt::AutoText;
     QWidget* parent = nullptr;
+    int width = 0;
 };
 
 SeenBox seen(QMessageBox* box) {
@@ -57,6 +58,7 @@ SeenBox seen(QMessageBox* box) {
     s.buttons = box->standardButtons();
     s.format = box->textFormat();
     s.parent = box->parentWidget();
+    s.width = box->width();
     for (QAbstractButton* b : box->buttons())
         s.buttonTexts << plain(b->text());
     s.buttonTexts.sort();
@@ -126,6 +128,9 @@ private slots:
         QCOMPARE(box.title, kViewTitle);
         QCOMPARE(box.text, text);
         QCOMPARE(box.format, Qt::PlainText); // names from files are never markup
+        // Wide enough that the window manager need not cut the title.
+        QVERIFY2(box.width > QFontMetrics(QApplication::font()).horizontalAdvance(box.title) + 100,
+                 qPrintable(QString::number(box.width)));
         const QMessageBox::Icon expectedIcon = icon == MsgIcon::Exclamation ? QMessageBox::Warning
                                                : icon == MsgIcon::Information
                                                    ? QMessageBox::Information

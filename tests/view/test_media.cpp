@@ -2,6 +2,7 @@
 // the note a teacher sees when a clip or movie cannot play.
 
 #include "AviDlg.h"
+#include "ButtFullDlg.h"
 #include "MediaFile.h"
 #include "MediaPlacement.h"
 #include "StandInHost.h"
@@ -10,8 +11,12 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMap>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cmath>
 
 class TestMedia : public QObject {
     Q_OBJECT
@@ -121,6 +126,44 @@ private slots:
             QVERIFY(label && label->isVisible());
             QVERIFY(!w->autoFillBackground());
         }
+    }
+
+    // The "Анимация" button reads in a lit classroom: its face against the pane and its text
+    // against its face.
+    void animationButtonContrast() {
+        QWidget frame;
+        frame.resize(300, 200);
+        auto* panel = new ButtFullDlg(&frame);
+        frame.show();
+        panel->show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        const QImage shot = panel->button()->grab().toImage();
+        QMap<QRgb, int> counts;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                ++counts[shot.pixel(x, y)];
+        QRgb face = 0;
+        for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+            if (it.value() > counts.value(face))
+                face = it.key();
+        double text = 1.0;
+        for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+            text = std::max(text, contrast(face, it.key()));
+        QVERIFY2(text >= 4.5, qPrintable(QString::number(text)));
+        QVERIFY2(contrast(face, qRgb(66, 75, 121)) >= 3.0, qPrintable(QString::number(face, 16)));
+    }
+
+private:
+    static double luminance(QRgb c) {
+        auto channel = [](int v) {
+            const double s = v / 255.0;
+            return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(qRed(c)) + 0.7152 * channel(qGreen(c)) + 0.0722 * channel(qBlue(c));
+    }
+    static double contrast(QRgb a, QRgb b) {
+        const double la = luminance(a), lb = luminance(b);
+        return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
     }
 };
 
