@@ -1,5 +1,7 @@
 #include "HelpWindow.h"
 
+#include "FolderRequests.h"
+
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
@@ -36,11 +38,7 @@ QPointer<HelpWindow>& theWindow() {
 } // namespace
 
 bool isHelpLink(const QString& helpFolder, const QUrl& url) {
-    if (!url.isLocalFile())
-        return false;
-    // The folder with its slash: a neighbour whose name starts the same is outside.
-    const QString folder = QDir::cleanPath(helpFolder) + QLatin1Char('/');
-    return QDir::cleanPath(url.toLocalFile()).startsWith(folder);
+    return folderrequests::isInside(helpFolder, url);
 }
 
 HelpWindow::HelpWindow(const QString& helpFolder, QWidget* parent)
@@ -51,7 +49,10 @@ HelpWindow::HelpWindow(const QString& helpFolder, QWidget* parent)
     resize(960, 720);
 
     m_view = new QWebEngineView(this);
-    m_view->setPage(new HelpPage(m_folder, m_view));
+    auto* page = new HelpPage(m_folder, m_view);
+    // Its pages read their own folder and nothing else (no script runs there either).
+    page->setUrlRequestInterceptor(new folderrequests::Interceptor(m_folder, page));
+    m_view->setPage(page);
     m_view->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
     m_view->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
 
