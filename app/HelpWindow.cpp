@@ -1,5 +1,7 @@
 #include "HelpWindow.h"
 
+#include "FolderRequests.h"
+
 #include <QAction>
 #include <QDir>
 #include <QFile>
@@ -60,11 +62,7 @@ QPointer<HelpWindow>& theWindow() {
 } // namespace
 
 bool isHelpLink(const QString& helpFolder, const QUrl& url) {
-    if (!url.isLocalFile())
-        return false;
-    // The folder with its slash: a neighbour whose name starts the same is outside.
-    const QString folder = QDir::cleanPath(helpFolder) + QLatin1Char('/');
-    return QDir::cleanPath(url.toLocalFile()).startsWith(folder);
+    return folderrequests::isInside(helpFolder, url);
 }
 
 HelpWindow::HelpWindow(const QString& helpFolder, QWidget* parent)

@@ -14,9 +14,10 @@
 HtmlView::HtmlView(const QString& contentFolder, QWidget* parent)
     : QWebEngineView(parent), m_contentFolder(contentFolder) {
     setObjectName(QStringLiteral("HtmlView"));
-    m_page = new TopicPage([this](const QUrl& url) { return decideNavigation(url); }, this);
+    m_page = new TopicPage([this](const QUrl& url) { return decideNavigation(url); }, contentFolder,
+                           this);
     setPage(m_page);
-    // Local pages must not reach out of the machine on their own.
+    // Besides the page's own rule (TopicPage): local pages must not reach out of the machine.
     m_page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
     // The browser's pointer events go to an inner widget that may be replaced; watching the
     // application keeps the middle-button rule independent of it.

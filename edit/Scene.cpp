@@ -4,6 +4,7 @@
 #include "BmpRectStream.h"
 #include "CreateShape.h"
 #include "EstimateBounds.h"
+#include "FailureSummary.h"
 #include "FragmentLoading.h"
 #include "FragmentSink.h"
 #include "Instances.h"
@@ -33,6 +34,7 @@ class Delivery final : public FragmentSink {
 public:
     Delivery(ShapeList& shapes, FragmentSink* listener) : m_shapes(shapes), m_listener(listener) {}
     void append(std::unique_ptr<BmpRectStream> picture) override {
+        m_failures.addRead();
         if (picture)
             m_shapes.append(picture.release());
     }
@@ -48,6 +50,17 @@ public:
         if (m_listener)
             m_listener->recordDone(outcome);
     }
+    void pictureFailed(const QString& message, const QString& name) override {
+        if (m_listener)
+            m_listener->pictureFailed(message, name);
+        else
+            m_failures.addFailure(message, name);
+    }
+    // Without a listener nobody else tells the user: one message at the end of the load.
+    void showFailures() {
+        if (!m_listener)
+            m_failures.show();
+    }
     bool isCancelled() const override { return m_listener && m_listener->isCancelled(); }
     bool sizesPictures() const override { return m_listener && m_listener->sizesPictures(); }
     QSize shownSize(const BmpRect& outline) override {
@@ -57,6 +70,7 @@ public:
 private:
     ShapeList& m_shapes;
     FragmentSink* m_listener;
+    FailureSummary m_failures;
 };
 
 } // namespace
@@ -106,22 +120,26 @@ Scene::Load& Scene::startLoad(bool fragment, const QString& path, FragmentSink* 
 void Scene::loadFragment(const QString& path, FragmentSink* listener, std::function<void()> done) {
     Load& load = startLoad(true, path, listener);
     QObject::connect(load.job.get(), &LoadJob::finished, load.job.get(),
-                     [done = std::move(done)](bool) {
+                     [delivery = load.delivery.get(), done = std::move(done)](bool) {
+                         delivery->showFailures();
                          if (done)
                              done();
                      });
     load.job->start();
 }
 
-void Scene::loadLesson(const QString& path, std::function<void(bool documentRead)> done) {
-    Load& load = startLoad(false, path, nullptr);
-    QObject::connect(load.job.get(), &LoadJob::finished, load.job.get(),
-                     [this, path, done = std::move(done)](bool documentRead) {
-                         if (documentRead)
-                             m_filePath = path;
-                         if (done)
-                             done(documentRead);
-                     });
+void Scene::loadLesson(const QString& path, FragmentSink* listener,
+                       std::function<void(bool documentRead)> done) {
+    Load& load = startLoad(false, path, listener);
+    QObject::connect(
+        load.job.get(), &LoadJob::finished, load.job.get(),
+        [this, path, delivery = load.delivery.get(), done = std::move(done)](bool documentRead) {
+            delivery->showFailures();
+            if (documentRead)
+                m_filePath = path;
+            if (done)
+                done(documentRead);
+        });
     load.job->start();
 }
 
@@ -141,9 +159,12 @@ void Scene::clear() {
     m_storage.close();
 }
 
-bool Scene::loadLesson(const QString& path) {
-    Load& load = startLoad(false, path, nullptr);
+bool Scene::loadLesson(const QString& path, FragmentSink* listener) {
+    Load& load = startLoad(false, path, listener);
     load.job->runToEnd();
+    if (load.job->isCancelled())
+        return false;
+    load.delivery->showFailures();
     const bool read = load.job->documentRead();
     if (read)
         m_filePath = path;

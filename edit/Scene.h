@@ -89,10 +89,15 @@ public:
     // questions of FragmentSink; the pictures go to the list.
     void loadFragment(const QString& path, FragmentSink* listener, std::function<void()> done);
     // A lesson file: when the document was read the scene takes path as its file path and
-    // done gets true; false (after its message) otherwise.
-    void loadLesson(const QString& path, std::function<void(bool documentRead)> done);
-    // The same, blocking until the last picture is in (tools and tests).
-    bool loadLesson(const QString& path);
+    // done gets true; false (after its message) otherwise. The listener (may be null) gets
+    // the per-record outcomes.
+    //
+    // Pictures that did not decode go to the listener's pictureFailed; without a listener
+    // the scene tells them itself, in one message at the end of the load (FailureSummary).
+    void loadLesson(const QString& path, FragmentSink* listener,
+                    std::function<void(bool documentRead)> done);
+    // The same, blocking until the last picture is in.
+    bool loadLesson(const QString& path, FragmentSink* listener = nullptr);
     bool isLoading() const;
     void cancelLoad();
 

@@ -8,6 +8,7 @@
 #include "Instances.h"
 #include "KovrelView.h"
 #include "LessDlg.h"
+#include "PictureDrop.h"
 #include "PreviewTarget.h"
 #include "ResourceIds.h"
 #include "StripGeometry.h"
@@ -389,7 +390,8 @@ void LessView::keyPressEvent(QKeyEvent* event) {
 }
 
 void LessView::dragEnterEvent(QDragEnterEvent* event) {
-    if (drops::plan(event->mimeData(), drops::Target::LessonRow).empty() ||
+    // One drop at a time: the next would add to a row still growing.
+    if (isDropping() || drops::plan(event->mimeData(), drops::Target::LessonRow).empty() ||
         !drops::acceptAsCopy(event))
         event->ignore();
 }
@@ -409,10 +411,13 @@ void LessView::dropEvent(QDropEvent* event) {
 }
 
 void LessView::addDropped(const std::vector<drops::Action>& actions) {
+    if (isDropping())
+        return;
+    QStringList pictures;
     for (const drops::Action& action : actions) {
         switch (action.kind) {
         case drops::Action::Kind::AddPicture:
-            m_lesson.addPictureFile(action.path);
+            pictures << action.path;
             break;
         case drops::Action::Kind::OpenLesson:
             m_lesson.openLessonFile(action.path);
@@ -422,6 +427,17 @@ void LessView::addDropped(const std::vector<drops::Action>& actions) {
             break; // the plate strip's
         }
     }
+    if (pictures.isEmpty())
+        return;
+    m_drop = std::make_unique<PictureDrop>(m_lesson, std::move(pictures), this);
+    // The drop's own signal is on the stack when it ends: it goes from the event loop.
+    connect(m_drop.get(), &PictureDrop::finished, this,
+            [this] { m_drop.release()->deleteLater(); });
+    m_drop->start();
+}
+
+bool LessView::isDropping() const {
+    return m_drop && m_drop->isRunning();
 }
 
 void LessView::focusOutEvent(QFocusEvent* event) {

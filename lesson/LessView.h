@@ -18,6 +18,7 @@
 
 class BmpRect;
 class BmpRectStream;
+class PictureDrop;
 
 // The lesson row: the lesson's pictures side by side in lesson order, zoomed so that the first
 // one and a band of 100 plate units below it fill the pane's height, scrolled horizontally.
@@ -89,6 +90,9 @@ public:
     QPoint scrollPosition() const;
     PointD lastMousePoint() const { return m_lastMouse; }
     PointD anchorPoint() const { return m_anchor; }
+    // Dropped picture files are still being added (PictureDrop).
+    bool isDropping() const;
+    PictureDrop* pictureDrop() const { return m_drop.get(); }
     const QImage& backBuffer() const { return m_backBuffer; }
     int backBufferGeneration() const { return m_backBufferGeneration; }
 
@@ -127,7 +131,8 @@ private:
     void applyExtent(QSize extent);
     void updateCursor();
     // The files of a drop, after the drop itself has returned (its questions and messages
-    // are modal: the file manager must not wait for them).
+    // are modal: the file manager must not wait for them). Pictures are added in steps
+    // (PictureDrop).
     void addDropped(const std::vector<drops::Action>& actions);
 
     Lesson m_lesson{*this};
@@ -150,4 +155,5 @@ private:
     std::optional<FitBeforeHide> m_fitBeforeHide;
     QPoint m_savedScroll;
     QSize m_extent;
+    std::unique_ptr<PictureDrop> m_drop;
 };

@@ -3,6 +3,8 @@
 #include "BmpRect.h"
 #include "BmpRectStream.h"
 #include "Err.h"
+#include "FailureSummary.h"
+#include "FragmentSink.h"
 #include "FrameControl.h"
 #include "Instances.h"
 #include "LessFile.h"
@@ -35,6 +37,28 @@ FileDialogRequest lessonDialog(bool save, const QString& title) {
 
 bool hasPicture(const Scene& scene) {
     return scene.firstPicture() != nullptr;
+}
+
+// A lesson's pictures that did not decode, kept for one message once the lesson is in.
+class LoadFailures final : public FragmentSink {
+public:
+    void recordDone(RecordOutcome outcome) override {
+        if (outcome == RecordOutcome::Loaded)
+            summary.addRead();
+    }
+    void pictureFailed(const QString& message, const QString& name) override {
+        summary.addFailure(message, name);
+    }
+
+    FailureSummary summary;
+};
+
+// A failure of one added file: gathered with those of its drop, or told at once.
+void tell(FailureSummary* failures, const QString& message, const QString& name) {
+    if (failures)
+        failures->addFailure(message, name);
+    else
+        messageBox(message);
 }
 
 } // namespace
@@ -108,24 +132,32 @@ void Lesson::addPicture(std::unique_ptr<BmpRect> picture) {
 
 void Lesson::addPictureFromFile() {
     LessFile file; // cancelled or unreadable: it has said why, and toPicture gives none
-    addLessFile(file);
+    addLessFile(file, nullptr, QString());
 }
 
-void Lesson::addPictureFile(const QString& path) {
+void Lesson::addPictureFile(const QString& path, FailureSummary* failures) {
     LessFile file(path);
-    addLessFile(file);
+    const QString name = QFileInfo(path).fileName();
+    if (!file.readFailure().isEmpty()) {
+        tell(failures, file.readFailure(), name);
+        return;
+    }
+    addLessFile(file, failures, name);
 }
 
-void Lesson::addLessFile(LessFile& file) {
+void Lesson::addLessFile(LessFile& file, FailureSummary* failures, const QString& name) {
     std::unique_ptr<BmpRectStream> picture;
     try {
         picture = file.toPicture();
     } catch (const Err& e) {
-        messageBox(e.text());
+        tell(failures, e.text(), name);
         return;
     }
-    if (picture)
-        addPicture(std::move(picture));
+    if (!picture)
+        return;
+    if (failures)
+        failures->addRead();
+    addPicture(std::move(picture));
 }
 
 void Lesson::appendAllPictures(Scene& source) {
@@ -151,12 +183,15 @@ void Lesson::resetLesson() {
 
 void Lesson::startLoad(const QString& path, const std::function<void(bool)>& done) {
     m_fileHold.release(); // the read locks the file itself
-    const bool ok = m_scene.loadLesson(path);
+    LoadFailures failures;
+    const bool ok = m_scene.loadLesson(path, &failures);
     // Best effort: a file that cannot be held (gone, or on a file system without locks)
     // stays usable, only unguarded.
     if (ok)
         m_fileHold.acquire(m_scene.filePath(), FileLock::Access::Read);
     done(ok);
+    // Once the row shows what was read.
+    failures.summary.show();
 }
 
 void Lesson::loadLessonFile(const QString& path) {

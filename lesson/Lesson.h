@@ -11,6 +11,7 @@
 
 class BmpRect;
 class BmpRectStream;
+class FailureSummary;
 class LessFile;
 class LessonDisplay;
 
@@ -40,8 +41,10 @@ public:
     // usable image shows "Failed to load picture." and adds nothing.
     void addPictureFromFile();
     // The same for a file given without the dialog (one dropped on the lesson row); a file
-    // that cannot be read shows "Не удалось прочитать файл рисунка.".
-    void addPictureFile(const QString& path);
+    // that cannot be read shows "Не удалось прочитать файл рисунка.". With failures, the
+    // messages of files that give no picture go there instead (a drop tells them at its
+    // end), and every file tried counts there.
+    void addPictureFile(const QString& path, FailureSummary* failures = nullptr);
     // Appends a copy of every stored picture of source by the placement rule: no question,
     // modified unchanged. The caller re-fits and repaints the row.
     void appendAllPictures(Scene& source);
@@ -59,7 +62,8 @@ public:
     // read, an empty unnamed lesson). Cancel changes nothing.
     void chooseAndLoadLesson();
     // The lesson at path (the window text is left alone); an empty unnamed lesson when it
-    // cannot be read.
+    // cannot be read. Pictures that do not decode are dropped and told in one message once
+    // the lesson is in (FailureSummary), for this and every other way a lesson is opened.
     void loadLessonFile(const QString& path);
     // "Урок пуст" for an empty lesson; the save dialog "Сохранение файла урока" for an
     // unnamed one; a named lesson is written only when modified, and when its file cannot be
@@ -99,7 +103,7 @@ private:
     void startLoad(const QString& path, const std::function<void(bool)>& done);
     // Replaces the lesson by the one at path, titled title (an empty lesson when unreadable).
     void loadChosenLesson(const QString& path, const QString& title);
-    void addLessFile(LessFile& file);
+    void addLessFile(LessFile& file, FailureSummary* failures, const QString& name);
     void setDocumentTitle(const QString& title);
     // Places a lesson-owned picture after the last one and appends it.
     void placeAndAppend(std::unique_ptr<BmpRectStream> picture);

@@ -17,6 +17,8 @@ LessFile::LessFile() {
     if (!chosen.accepted)
         return; // stays empty: toPicture gives none
     read(chosen.path, chosen.fileTitle);
+    if (!m_readFailure.isEmpty())
+        messageBox(m_readFailure);
 }
 
 LessFile::LessFile(const QString& path) {
@@ -26,7 +28,7 @@ LessFile::LessFile(const QString& path) {
 void LessFile::read(const QString& path, const QString& fileTitle) {
     setPicName(picNameFromTitle(picturefiles::recordText(fileTitle)));
     if (path.isEmpty()) {
-        messageBox(QStringLiteral("Неправильный путь"));
+        m_readFailure = QStringLiteral("Неправильный путь");
         return;
     }
     setFilePath(path);
@@ -45,7 +47,7 @@ void LessFile::read(const QString& path, const QString& fileTitle) {
         info.isFile() ? picturefiles::readWhole(path) : std::nullopt;
     if (!bytes) {
         // Nothing else would tell the user why no picture appeared.
-        messageBox(QStringLiteral("Не удалось прочитать файл рисунка."));
+        m_readFailure = QStringLiteral("Не удалось прочитать файл рисунка.");
         return;
     }
     m_stream = *bytes;

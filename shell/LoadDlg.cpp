@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QWindow>
 
 #include <algorithm>
@@ -23,13 +24,20 @@ LoadDlg::LoadDlg(QWidget* owner)
     const DialogUnits du(font);
     setFixedSize(du.size(kWidthDu, kHeightDu));
 
-    // Progress bar at (1, 0), 304 × 20 units, without a frame of its own.
+    // Progress bar at (1, 0), without a frame of its own; the button takes the right end.
     m_bar = new QProgressBar(this);
-    m_bar->setGeometry(du.rect(1, 0, 304, 20));
+    m_bar->setGeometry(du.rect(1, 0, 254, 20));
     m_bar->setTextVisible(false);
     m_bar->setRange(0, 100);
     m_bar->setValue(0);
     m_bar->setFocusPolicy(Qt::NoFocus);
+
+    m_cancel = new QPushButton(QStringLiteral("Отмена"), this);
+    m_cancel->setObjectName(QStringLiteral("cancel"));
+    m_cancel->setGeometry(du.rect(257, 2, 48, 16));
+    m_cancel->setAutoDefault(false);
+    m_cancel->setFocusPolicy(Qt::NoFocus); // Enter stays the window's own key
+    connect(m_cancel, &QPushButton::clicked, this, &LoadDlg::cancelRequested);
 
     g_instance = this;
 }
@@ -63,6 +71,10 @@ void LoadDlg::setStep(int step) {
 void LoadDlg::stepIt() {
     const long long next = static_cast<long long>(m_bar->value()) + m_step;
     showProgress(static_cast<int>(std::clamp<long long>(next, 0, m_bar->maximum())));
+}
+
+void LoadDlg::setPosition(int value) {
+    showProgress(std::clamp(value, 0, m_bar->maximum()));
 }
 
 void LoadDlg::showProgress(int value) {

@@ -4,11 +4,14 @@
 #include <QPointer>
 
 class QProgressBar;
+class QPushButton;
 
-// The modeless "Загрузка..." window with its progress bar, shown while a fragment loads.
-// The loader's progress reaches it through setRange and stepIt (the plate view adapts the
-// loader's callback). Enter gives the focus back to the active view; Esc and the window
-// manager's close do not close it: it lives exactly as long as its owner keeps it.
+// The modeless "Загрузка..." window with its progress bar and an "Отмена" button, shown while
+// a fragment loads or a drop of many files is added to the lesson. The progress reaches it
+// through setRange and stepIt (or setPosition); the button asks its owner to stop
+// (cancelRequested): a load of thousands of records must not keep the teacher waiting.
+// Enter gives the focus back to the active view; Esc and the window manager's close do not
+// close it: it lives exactly as long as its owner keeps it.
 //
 // While one exists it is the program-wide loading window (instance()).
 class LoadDlg : public QDialog {
@@ -27,6 +30,7 @@ public:
     static LoadDlg* instance();
 
     QProgressBar* progressBar() const { return m_bar; }
+    QPushButton* cancelButton() const { return m_cancel; }
     int rangeEnd() const;
     int position() const;
     int stepSize() const { return m_step; }
@@ -38,6 +42,12 @@ public slots:
     void setStep(int step);
     // Advances by the step and repaints at once; stops at the end of the range.
     void stepIt();
+    // Within the range; repaints at once.
+    void setPosition(int value);
+
+signals:
+    // The "Отмена" button: the owner ends the work and the window.
+    void cancelRequested();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -49,5 +59,6 @@ private:
 
     QPointer<QWidget> m_owner;
     QProgressBar* m_bar = nullptr;
+    QPushButton* m_cancel = nullptr;
     int m_step = 1;
 };

@@ -1,8 +1,45 @@
 #include "FragmentLoading.h"
 
+#include "BmpRectStream.h"
+#include "FailureSummary.h"
+#include "FragmentSink.h"
 #include "LoadJob.h"
 #include "ObjectRecord.h"
 #include "XmlStorage.h"
+
+namespace {
+
+// Passes a load on to the caller's sink, keeping back the pictures that did not decode for one
+// message at the end.
+class Gathering final : public FragmentSink {
+public:
+    explicit Gathering(FragmentSink& sink) : m_sink(sink) {}
+
+    void append(std::unique_ptr<BmpRectStream> picture) override {
+        m_failures.addRead();
+        m_sink.append(std::move(picture));
+    }
+    bool sizesPictures() const override { return m_sink.sizesPictures(); }
+    QSize shownSize(const BmpRect& outline) override { return m_sink.shownSize(outline); }
+    void pictureFailed(const QString& message, const QString& name) override {
+        m_failures.addFailure(message, name);
+        m_sink.pictureFailed(message, name);
+    }
+    void setProgressRange(int minimum, int maximum) override {
+        m_sink.setProgressRange(minimum, maximum);
+    }
+    void stepProgress() override { m_sink.stepProgress(); }
+    void recordDone(RecordOutcome outcome) override { m_sink.recordDone(outcome); }
+    bool isCancelled() const override { return m_sink.isCancelled(); }
+
+    void showFailures() { m_failures.show(); }
+
+private:
+    FragmentSink& m_sink;
+    FailureSummary m_failures;
+};
+
+} // namespace
 
 namespace store {
 
@@ -17,13 +54,19 @@ int countPictures(const XmlDoc& doc) {
 }
 
 void loadFragment(XmlStorage& storage, const QString& localPath, FragmentSink& sink) {
-    LoadJob job(LoadJob::Kind::Fragment, storage, localPath, sink);
+    Gathering gathering(sink);
+    LoadJob job(LoadJob::Kind::Fragment, storage, localPath, gathering);
     job.runToEnd();
+    if (!job.isCancelled())
+        gathering.showFailures();
 }
 
 bool loadLesson(XmlStorage& storage, const QString& localPath, FragmentSink& sink) {
-    LoadJob job(LoadJob::Kind::Lesson, storage, localPath, sink);
+    Gathering gathering(sink);
+    LoadJob job(LoadJob::Kind::Lesson, storage, localPath, gathering);
     job.runToEnd();
+    if (!job.isCancelled())
+        gathering.showFailures();
     return job.documentRead();
 }
 

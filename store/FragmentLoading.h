@@ -11,7 +11,8 @@ class XmlStorage;
 // them (a code page 1251 path converts with cp1251::toUnicode).
 //
 // Every failure is shown to the user here (messageBox, OK button, the application's title);
-// nothing is raised to the caller.
+// nothing is raised to the caller. Pictures that do not decode are also reported to the sink;
+// they are told at the end of the load, in one message (FailureSummary).
 namespace store {
 
 // Number of "Object" records whose type is "BmpRect" or "BmpRectStream" in the parsed
@@ -21,7 +22,7 @@ int countPictures(const XmlDoc& doc);
 // Opens the fragment read-only on storage (which must be closed: the scene clears itself
 // first), reports the progress range 0 … n + 1 (n = countPictures), and hands every picture
 // record's picture to the sink in record order with one progress step per "Object" record.
-// A picture that does not decode shows its message and the load goes on; a failure of the
+// A picture that does not decode is dropped and the load goes on; a failure of the
 // file or a missing picture stream shows its message and ends the load, the pictures before
 // it kept. The fragment stays open (and locked) in storage until the scene is cleared.
 //

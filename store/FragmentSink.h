@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSize>
+#include <QString>
 
 #include <memory>
 
@@ -20,7 +21,7 @@ public:
     enum class RecordOutcome {
         Loaded,     // its picture was appended
         PassedOver, // another type, no name or no points: nothing shown
-        Failed,     // its message was shown (a picture that did not decode, a missing stream)
+        Failed,     // reported by pictureFailed, or a missing stream (its message ends the load)
     };
 
     virtual ~FragmentSink() = default;
@@ -38,6 +39,13 @@ public:
         (void)outline;
         return {};
     }
+    // A picture that did not decode: message is what to tell the user about it alone, name
+    // the record's picture name. The load goes on; how and when it is shown is the sink's
+    // choice (the job shows no box for it), before the record's recordDone.
+    virtual void pictureFailed(const QString& message, const QString& name) {
+        (void)message;
+        (void)name;
+    }
     // Fragment loads only: range 0 … records + 1, before the first record.
     virtual void setProgressRange(int minimum, int maximum) {
         (void)minimum;
@@ -46,7 +54,7 @@ public:
     // Fragment loads only: once after every "Object" record, whatever became of it.
     virtual void stepProgress() {}
     // Every load: once for every "Object" record read, in record order, after its picture or
-    // its message and before its progress step; for a record that ends the load (its stream
+    // its failure and before its progress step; for a record that ends the load (its stream
     // is missing), just before the message. Records after it are not read and get no call.
     virtual void recordDone(RecordOutcome outcome) { (void)outcome; }
     virtual bool isCancelled() const { return false; }

@@ -1,6 +1,7 @@
 #include "LoadJob.h"
 
 #include "BmpRectStream.h"
+#include "Cp1251.h"
 #include "Err.h"
 #include "FragmentLoading.h"
 #include "FragmentSink.h"
@@ -296,12 +297,12 @@ bool LoadJob::deliverFront() {
         --m_inFlight;
         const std::shared_ptr<Decode> decode = std::move(front.decode);
         const bool loaded = decode->picture != nullptr;
-        if (loaded) {
+        if (loaded)
             m_sink.append(std::move(decode->picture));
-        } else if (!showMessage(decode->error.isEmpty() ? QString::fromLatin1(kDecodeFailure)
-                                                        : decode->error)) {
-            return false;
-        }
+        else
+            m_sink.pictureFailed(decode->error.isEmpty() ? QString::fromLatin1(kDecodeFailure)
+                                                         : decode->error,
+                                 cp1251::toUnicode(decode->record.name));
         if (!*alive || stopped())
             return false;
         m_sink.recordDone(loaded ? FragmentSink::RecordOutcome::Loaded

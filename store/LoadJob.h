@@ -20,7 +20,9 @@ class XmlStorage;
 //
 // The loader's thread reads the document and the picture streams in record order; pictures
 // decode on the global thread pool, a bounded number ahead; outcomes reach the sink strictly
-// in record order on the loader's thread (see FragmentSink), messages included.
+// in record order on the loader's thread (see FragmentSink). A picture that does not decode is
+// reported to the sink (pictureFailed), which decides how to tell the user; only a failure
+// that ends the load (the file, its document, a missing picture stream) is shown here.
 //
 // start() returns at once and the load goes on from the event loop, one record read per
 // event-loop turn, so the thread that shows the window is never held for longer than one
@@ -59,7 +61,7 @@ public:
     bool isFinished() const { return m_state == State::Finished; }
     bool isCancelled() const { return m_state == State::Cancelled; }
     // Lesson loads: the document was read and every record handled (pictures that did not
-    // decode were dropped with their messages). Fragment loads: the load ran to its end.
+    // decode were dropped and reported). Fragment loads: the load ran to its end.
     bool documentRead() const { return m_documentRead; }
     // One of the job's calls is on the stack now; destroying it is then left to its owner's
     // next chance (the job copes either way, but Qt's own callers may not).

@@ -25,6 +25,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QTimer>
@@ -95,6 +96,7 @@ void KovrelView::showFragment(const QString& path) {
     m_fitBeforeHide.reset();
     m_loadFit.reset();
     m_loadWindow.reset();
+    m_loadListener.forgetFailures();
     if (path.isEmpty()) {
         m_scene.clear();
         updateScrollSizes();
@@ -105,8 +107,28 @@ void KovrelView::showFragment(const QString& path) {
     // Registered as LoadDlg::instance(); it stays above the main frame.
     m_loadWindow = std::make_unique<LoadDlg>(this);
     placeLoadingWindow(*m_loadWindow);
+    // Queued: the window must not go while its own button's signal runs. Only this load's
+    // window may end it.
+    connect(m_loadWindow.get(), &LoadDlg::cancelRequested, this,
+            [this, window = QPointer<LoadDlg>(m_loadWindow.get())] {
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, window] {
+                        if (window && window == m_loadWindow.get())
+                            cancelLoadFromWindow();
+                    },
+                    Qt::QueuedConnection);
+            });
     m_loadWindow->show();
     m_scene.loadFragment(path, &m_loadListener, [this] { loadEnded(); });
+}
+
+void KovrelView::cancelLoadFromWindow() {
+    if (!m_scene.isLoading())
+        return; // it ended meanwhile
+    m_scene.cancelLoad();
+    m_loadListener.forgetFailures();
+    loadEnded();
 }
 
 void KovrelView::loadEnded() {
@@ -121,6 +143,8 @@ void KovrelView::loadEnded() {
         m_selectWhenLoaded.reset();
         selectPicture(name);
     }
+    // Last, once the strip shows what was read: the box's own loop may start another topic.
+    m_loadListener.showFailures();
 }
 
 QSize KovrelView::shownSizeWhenFitted(const BmpRect& outline) {

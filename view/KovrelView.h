@@ -53,8 +53,10 @@ public:
     // arrive (so a command meanwhile sees those read so far) but not drawn until the load has
     // ended; then the window closes and the strip is fitted to the pane and painted.
     // Empty: empties the strip (the zoom stays). Either cancels a load that runs; so do the
-    // scene's clear and the view's end. Failures are shown by the loader; whatever was read
-    // stays shown.
+    // scene's clear and the view's end. A failure of the file is shown by the loader;
+    // pictures that did not decode are told in one message once the load has ended. The
+    // window's "Отмена" ends the load as if it had ended there. Whatever was read stays
+    // shown.
     void showFragment(const QString& path);
     // Marks the first plate whose "picName" equals the normalised name (see PictureNames.h),
     // hands a copy to pictureChosen and scrolls it to kSelectMargin px from the left edge.
@@ -125,6 +127,8 @@ private:
     BmpRectStream* selectedPicture() const;
     void placeLoadingWindow(LoadDlg& window) const;
     void loadEnded();
+    // The loading window's "Отмена": the strip keeps what was read, nothing more is told.
+    void cancelLoadFromWindow();
     QSize shownSizeWhenFitted(const BmpRect& outline);
     void ensureBackBuffer();
     void applyExtent(QSize extent);

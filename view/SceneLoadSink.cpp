@@ -22,3 +22,12 @@ void SceneLoadSink::stepProgress() {
 QSize SceneLoadSink::shownSize(const BmpRect& outline) {
     return m_shownSize ? m_shownSize(outline) : QSize();
 }
+
+void SceneLoadSink::recordDone(RecordOutcome outcome) {
+    if (outcome == RecordOutcome::Loaded)
+        m_failures.addRead();
+}
+
+void SceneLoadSink::pictureFailed(const QString& message, const QString& name) {
+    m_failures.addFailure(message, name);
+}

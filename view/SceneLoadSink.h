@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FailureSummary.h"
 #include "FragmentSink.h"
 
 #include <functional>
@@ -7,7 +8,8 @@
 // The plate view's listener to a fragment load (Scene::loadFragment): the progress goes to
 // the program-wide loading window (LoadDlg::instance(), when one exists at that moment), and
 // the size each picture will be shown at is the view's answer, so that pictures decode once
-// at the strip's size. The pictures themselves go to the scene.
+// at the strip's size. The pictures themselves go to the scene. Pictures that did not decode
+// are kept for one message when the load has ended (showFailures).
 class SceneLoadSink : public FragmentSink {
 public:
     explicit SceneLoadSink(std::function<QSize(const BmpRect&)> shownSize);
@@ -16,7 +18,15 @@ public:
     void stepProgress() override;
     bool sizesPictures() const override { return bool(m_shownSize); }
     QSize shownSize(const BmpRect& outline) override;
+    void recordDone(RecordOutcome outcome) override;
+    void pictureFailed(const QString& message, const QString& name) override;
+
+    // The load has ended: its failures in one message (none: nothing). Forgets them.
+    void showFailures() { m_failures.show(); }
+    // A new load, or one that was cancelled: what was gathered is not told.
+    void forgetFailures() { m_failures.clear(); }
 
 private:
     std::function<QSize(const BmpRect&)> m_shownSize;
+    FailureSummary m_failures;
 };

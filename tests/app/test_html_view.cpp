@@ -6,7 +6,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QWebEngineSettings>
 
@@ -160,6 +163,73 @@ private slots:
         QCOMPARE(target.calls.mid(0, 3),
                  (QStringList{"showFragment:" + m_content + "gruz1.frag",
                               "showFragment:" + m_content + "znaki1.frag", "showFragment:"}));
+    }
+
+    // A topic page's script tries to read a file outside the content folder and to reach a
+    // server on this machine, by XMLHttpRequest, fetch, an image and window.open (which the
+    // pane catches and loads itself): nothing is read, no connection is made, the pane stays.
+    void pagesReachNothingOutsideTheContent() {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        int connections = 0;
+        connect(&server, &QTcpServer::newConnection, &server, [&] {
+            while (QTcpSocket* s = server.nextPendingConnection()) {
+                ++connections;
+                s->write("HTTP/1.0 200 OK\r\nAccess-Control-Allow-Origin: *\r\n"
+                         "Content-Length: 2\r\n\r\nok");
+                s->disconnectFromHost();
+            }
+        });
+        const QString secret = m_dir.filePath("secret.txt");
+        QVERIFY(writeFile(secret, "TOPSECRET"));
+        const QString outsidePng = m_dir.filePath("outside.png");
+        QImage image(4, 4, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QVERIFY(image.save(outsidePng));
+        const QString probe =
+            QStringLiteral(R"(<html><head><title>probe</title></head><body><script>
+var secret = '%1', local = 'http://127.0.0.1:%2/';
+function late(p) {
+  return Promise.race([p, new Promise(function (d) { setTimeout(function () { d('late'); }, 3000); })]);
+}
+function viaXhr(url) { return late(new Promise(function (done) {
+  try { var x = new XMLHttpRequest(); x.open('GET', url);
+    x.onload = function () { done('read:' + x.responseText); };
+    x.onerror = function () { done('refused'); }; x.send(); } catch (e) { done('refused'); } })); }
+function viaFetch(url) { return late(fetch(url).then(function (r) { return r.text(); })
+  .then(function (t) { return 'read:' + t; }, function () { return 'refused'; })); }
+function viaImg(url) { return late(new Promise(function (done) { var i = new Image();
+  i.onload = function () { done('read'); }; i.onerror = function () { done('refused'); };
+  i.src = url; })); }
+Promise.all([viaXhr(secret), viaFetch(secret), viaImg('%3'), viaXhr(local + 'x'),
+             viaFetch(local + 'f'), viaImg(local + 'i.png')]).then(function (r) {
+  document.title = 'done ' + r.join(' ');
+  setTimeout(function () { window.open(local + 'w'); window.open(secret); }, 100);
+});
+</script></body></html>)")
+                .arg(QUrl::fromLocalFile(secret).toString())
+                .arg(server.serverPort())
+                .arg(QUrl::fromLocalFile(outsidePng).toString());
+        const QUrl probeUrl = QUrl::fromLocalFile(m_content + "html/probe.htm");
+        QVERIFY(writeFile(probeUrl.toLocalFile(), probe.toUtf8()));
+
+        RecordingTopicTarget target;
+        HtmlView view(m_content);
+        view.setTopicTarget(&target);
+        // Pages may open windows (a link's click needs no permission for it anyway).
+        view.settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
+        view.show();
+        QSignalSpy loaded(&view, &HtmlView::loadFinished);
+        view.load(probeUrl);
+        if (!loaded.wait(30000))
+            QSKIP("The browser engine cannot load pages in this environment (offscreen).");
+        QTRY_VERIFY_WITH_TIMEOUT(view.title().startsWith("done"), 20000);
+        QCOMPARE(view.title(), QStringLiteral("done refused refused refused refused refused "
+                                              "refused"));
+        QTest::qWait(1500); // the windows asked for, caught and refused
+        QCOMPARE(connections, 0);
+        QCOMPARE(view.url(), probeUrl);
+        QVERIFY(!view.title().contains("TOPSECRET"));
     }
 
     void missingStartPageSaysSo() {

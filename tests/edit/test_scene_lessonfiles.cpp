@@ -57,7 +57,7 @@ private slots:
         // The same from the event loop: loadLesson returns at once, done tells the end.
         Scene third;
         int done = 0;
-        third.loadLesson(file, [&](bool read) { done += read ? 1 : 100; });
+        third.loadLesson(file, nullptr, [&](bool read) { done += read ? 1 : 100; });
         QVERIFY(third.isLoading());
         QTRY_COMPARE(done, 1);
         QCOMPARE(namesIn(third), (QStringList{"a", "b"}));
@@ -66,7 +66,7 @@ private slots:
 
         // A save while the lesson loads finishes the load first: no half lesson is written.
         const QString copy = m_dir.filePath("copy.les");
-        third.loadLesson(file, nullptr);
+        third.loadLesson(file, nullptr, nullptr);
         QVERIFY(third.saveLesson(copy));
         QVERIFY(!third.isLoading());
         QVERIFY(other.loadLesson(copy));

@@ -582,6 +582,9 @@ void TestLesson::badLessonFiles_data() {
     QTest::newRow("other record types") << "mixed" << QStringList{} << "P" << true;
     QTest::newRow("picture that does not decode")
         << "undecodable" << QStringList{"Failed to load picture."} << "P" << true;
+    QTest::newRow("many records naming one broken stream: told once")
+        << "undecodable x3"
+        << QStringList{QStringLiteral("Не удалось прочитать 3 рисунка из 4: «X».")} << "P" << true;
     QTest::newRow("every read fails") << "read error" << QStringList{cannotOpen} << "" << false;
     QTest::newRow("cut short once open") << "cut short" << QStringList{cannotOpen} << "" << false;
 }
@@ -609,6 +612,12 @@ void TestLesson::badLessonFiles() {
     else if (kind == "undecodable")
         fixtures::writeContainer(
             path, fixtures::documentXml({fixtures::recordXml("X"), fixtures::recordXml("P", 30)}),
+            {{"X", "not an image"}, {"P", png}});
+    else if (kind == "undecodable x3")
+        fixtures::writeContainer(
+            path,
+            fixtures::documentXml({fixtures::recordXml("X"), fixtures::recordXml("P", 30),
+                                   fixtures::recordXml("X", 60), fixtures::recordXml("X", 90)}),
             {{"X", "not an image"}, {"P", png}});
     const QByteArray onDisk = contentOf(path);
     FileLock otherInstance;

@@ -8,6 +8,8 @@
 #include "Instances.h"
 #include "LessDlg.h"
 #include "LessView.h"
+#include "LoadDlg.h"
+#include "PictureDrop.h"
 #include "PreviewTarget.h"
 #include "ResourceIds.h"
 #include "ScriptedWindowServices.h"
@@ -282,12 +284,20 @@ private slots:
         QTest::newRow("the same picture twice: asked, No")
             << false << none << QStringList{"a.png", "a.png"} << QList<MsgAnswer>{MsgAnswer::No}
             << QStringList{"a"} << QStringList{duplicate};
-        QTest::newRow("what does not decode says so once, the rest go on")
+        QTest::newRow("what does not decode is told once, at the end; the rest go on")
             << false << none << QStringList{"bad.png", "topic.frag", "a.png"} << QList<MsgAnswer>{}
-            << QStringList{"a"} << QStringList{failed, failed};
+            << QStringList{"a"}
+            << QStringList{"Не удалось прочитать 2 рисунка из 3: «bad.png», «topic.frag»."};
+        QTest::newRow("one file that gives no picture: its own message")
+            << false << none << QStringList{"bad.png", "a.png"} << QList<MsgAnswer>{}
+            << QStringList{"a"} << QStringList{failed};
         QTest::newRow("a link to a picture counts; a dangling link and a pipe are not read")
             << false << none << QStringList{"link.png", "dangling.png", "pipe.png"}
-            << QList<MsgAnswer>{} << QStringList{"link"} << QStringList{unreadable, unreadable};
+            << QList<MsgAnswer>{} << QStringList{"link"}
+            << QStringList{"Не удалось прочитать 2 рисунка из 3: «dangling.png», «pipe.png»."};
+        QTest::newRow("a dangling link alone: its own message")
+            << false << none << QStringList{"dangling.png"} << QList<MsgAnswer>{} << none
+            << QStringList{unreadable};
         QTest::newRow("a lesson opens after the question; the rest of the drop is left")
             << false << QStringList{"a.png"} << QStringList{"b.jpg", "lesson.les"}
             << QList<MsgAnswer>{MsgAnswer::No} << QStringList{"L"} << QStringList{saveChanges};
@@ -382,6 +392,55 @@ private slots:
                 captions << QString::fromLatin1(p->picName());
         QCOMPARE(captions, row);
         QCOMPARE(m_services.messageTexts(), messages);
+    }
+
+    // A drop of many files runs in steps under the loading window: run to its end it tells
+    // its failures once; "Отмена" stops it with nothing told, and a second drop meanwhile is
+    // refused.
+    void longDropShowsProgressAndCancels() {
+        QTemporaryDir dir;
+        const int files = 20 * PictureDrop::kFilesPerStep;
+        for (int i = 0; i < files; ++i) {
+            QFile f(dir.filePath(QString("%1.png").arg(i)));
+            QVERIFY(f.open(QIODevice::WriteOnly)); // empty: no picture
+        }
+        auto view = makeView({});
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(dir.path())});
+        const auto drop = [&] {
+            QDragEnterEvent enter({40, 40}, Qt::CopyAction, &data, Qt::LeftButton, {});
+            QCoreApplication::sendEvent(view->viewport(), &enter);
+            if (!enter.isAccepted())
+                return false;
+            QDropEvent event({40, 40}, Qt::CopyAction, &data, Qt::LeftButton, {});
+            QCoreApplication::sendEvent(view->viewport(), &event);
+            return true;
+        };
+        m_services.messages.clear();
+        QVERIFY(drop());
+        QCoreApplication::processEvents(); // the drop's first step, which outlasts no drop
+        QVERIFY(view->isDropping() && LoadDlg::instance());
+        QCOMPARE(LoadDlg::instance()->rangeEnd(), files);
+        QVERIFY(!drop()); // one drop at a time
+        QTRY_VERIFY(!view->isDropping());
+        QCOMPARE(LoadDlg::instance(), nullptr);
+        QCOMPARE(m_services.messageTexts(),
+                 QStringList{QString("Не удалось прочитать %1 рисунков из %1: «0.png», «1.png», "
+                                     "«2.png», «3.png», «4.png» и другие.")
+                                 .arg(files)});
+
+        m_services.messages.clear();
+        QVERIFY(drop());
+        QCoreApplication::processEvents();
+        PictureDrop* running = view->pictureDrop();
+        QVERIFY(running && LoadDlg::instance());
+        int tried = -1;
+        connect(running, &PictureDrop::finished, this, [&] { tried = running->filesTried(); });
+        QTest::mouseClick(LoadDlg::instance()->cancelButton(), Qt::LeftButton);
+        QTRY_VERIFY(!view->isDropping());
+        QCOMPARE(LoadDlg::instance(), nullptr);
+        QVERIFY(tried > 0 && tried < files);
+        QVERIFY(m_services.messages.isEmpty());
     }
 
     void endDrag() {

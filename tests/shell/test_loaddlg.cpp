@@ -3,6 +3,8 @@
 #include "LoadDlg.h"
 
 #include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QWindow>
 
@@ -21,6 +23,11 @@ private slots:
         const DialogUnits du(dlg.font());
         QCOMPARE(dlg.size(), du.size(LoadDlg::kWidthDu, LoadDlg::kHeightDu));
         QVERIFY(QRect(QPoint(0, 0), dlg.size()).contains(dlg.progressBar()->geometry()));
+        QVERIFY(QRect(QPoint(0, 0), dlg.size()).contains(dlg.cancelButton()->geometry()));
+        QVERIFY(!dlg.progressBar()->geometry().intersects(dlg.cancelButton()->geometry()));
+        QSignalSpy cancel(&dlg, &LoadDlg::cancelRequested);
+        QTest::mouseClick(dlg.cancelButton(), Qt::LeftButton);
+        QCOMPARE(cancel.size(), 1);
         QCOMPARE(LoadDlg::instance(), &dlg);
         {
             LoadDlg second; // the newest window is the program-wide one while it lives

@@ -108,6 +108,12 @@ void CollectingSink::recordDone(RecordOutcome outcome) {
                                                    : 'P';
 }
 
+void CollectingSink::pictureFailed(const QString& message, const QString& name) {
+    (void)message;
+    flushMessages();
+    events << "failed:" + name;
+}
+
 QStringList CollectingSink::names() const {
     QStringList out;
     for (const auto& p : pictures)

@@ -37,7 +37,7 @@ void writeContainer(const QString& path, const QByteArray& xml, const Streams& s
 std::unique_ptr<BmpRectStream> picture(const ObjectRecord& record, const QByteArray& bytes);
 
 // Collects what a load delivers, with the messages shown in between, as one event log:
-// "append:<name>", "step", "message:<text>".
+// "append:<name>", "failed:<name>", "step", "message:<text>".
 class CollectingSink : public FragmentSink {
 public:
     explicit CollectingSink(ScriptedWindowServices& services) : m_services(services) {}
@@ -46,6 +46,7 @@ public:
     void setProgressRange(int minimum, int maximum) override;
     void stepProgress() override;
     void recordDone(RecordOutcome outcome) override;
+    void pictureFailed(const QString& message, const QString& name) override;
     bool isCancelled() const override { return cancelWhen && cancelWhen(); }
 
     // Brings messages shown since the last event into the log.

@@ -67,7 +67,9 @@ private slots:
                      "2\tskipped\tVectorLine\tv\tv\t-\t1\t0\t0\t1\t0\t0\t0\t10",
                      "3\tfailed\tBmpRectStream\tbad\tbad\t-\t1\t0\t0\t1\t0\t0\t0\t10",
                      "4\tfailed\tBmpRectStream\tgone\tgone\t-\t1\t0\t0\t1\t0\t0\t0\t10",
-                     "message:Failed to load picture.", "message:Failed OpenStream"}));
+                     // The failure that ended the load first; pictures that did not decode
+                     // are told together at the very end.
+                     "message:Failed OpenStream", "message:Failed to load picture."}));
     }
 
     void lsOfAnUnreadableFileFails() {

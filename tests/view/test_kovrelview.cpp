@@ -8,12 +8,14 @@
 #include "PictureNames.h"
 #include "RectShape.h"
 #include "ScriptedWindowServices.h"
+#include "StoreFixtures.h"
 #include "StripFixtures.h"
 #include "StripGeometry.h"
 
 #include <QApplication>
 #include <QPainter>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -398,6 +400,9 @@ private slots:
         QTest::newRow("directory loop") << "malformed/directory-loop.frag" << kCannotOpen;
         QTest::newRow("no xml stream") << "malformed/no-xml-stream.frag"
                                        << "Failed OpenStream";
+        QTest::newRow("pictures that do not decode: told once, at the end")
+            << "broken"
+            << "Не удалось прочитать 3 рисунка из 3: «X»."; // written here
     }
     void damagedFragment() {
         QFETCH(QString, file);
@@ -405,7 +410,16 @@ private slots:
         auto view = makeView();
         QVERIFY(showLoaded(*view, fragment("good.frag", plates(2))));
         QVERIFY(m_services.messages.isEmpty());
-        QVERIFY(showLoaded(*view, qEnvironmentVariable("TM_TEST_DATA") + "/" + file));
+        QString path = qEnvironmentVariable("TM_TEST_DATA") + "/" + file;
+        if (file == "broken") {
+            path = m_dir.filePath("broken.frag");
+            fixtures::writeContainer(
+                path,
+                fixtures::documentXml({fixtures::recordXml("X"), fixtures::recordXml("X", 30),
+                                       fixtures::recordXml("X", 60)}),
+                {{"X", "not a picture"}});
+        }
+        QVERIFY(showLoaded(*view, path));
         QCOMPARE(m_services.messageTexts(), QStringList{message});
         QCOMPARE(m_services.messages.first().title, kAppName);
         QVERIFY(view->scene().shapes().empty());
@@ -423,6 +437,7 @@ private slots:
         QTest::newRow("clearing the view cancels it") << "clear";
         QTest::newRow("the view's end cancels it") << "destroy";
         QTest::newRow("a plate picked by name waits for the load") << "select";
+        QTest::newRow("the loading window's Отмена ends it, what was read stays") << "cancel";
     }
     void commandDuringLoad() {
         QFETCH(QString, command);
@@ -444,6 +459,8 @@ private slots:
                     view->showFragment(QString());
                 else if (command == "destroy")
                     view.reset();
+                else if (command == "cancel")
+                    QTest::mouseClick(LoadDlg::instance()->cancelButton(), Qt::LeftButton);
                 else
                     view->selectPicture("p11");
             });
@@ -461,7 +478,13 @@ private slots:
         QTRY_VERIFY(!view->isLoading());
         QTest::qWait(50); // a cancelled load would deliver by now
         const std::size_t expected = command == "topic" ? 2 : command == "clear" ? 0 : 12;
-        QCOMPARE(view->scene().shapes().size(), expected);
+        if (command == "cancel") {
+            QVERIFY(view->scene().shapes().size() >= seenMeanwhile);
+            QVERIFY(view->scene().shapes().size() < expected);
+            checkFitted(*view);
+        } else {
+            QCOMPARE(view->scene().shapes().size(), expected);
+        }
         if (command == "topic") {
             for (Shape* s : view->scene().shapes())
                 QCOMPARE(dynamic_cast<BmpRect*>(s)->width(), 30);
