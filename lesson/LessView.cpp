@@ -8,6 +8,7 @@
 #include "Instances.h"
 #include "KovrelView.h"
 #include "LessDlg.h"
+#include "PictureReady.h"
 #include "PreviewTarget.h"
 #include "ResourceIds.h"
 #include "StripGeometry.h"
@@ -43,6 +44,8 @@ void showInPreview(std::unique_ptr<BmpRect> picture) {
 const QString LessView::kCaption = QStringLiteral("Урок");
 
 LessView::LessView(QWidget* parent) : QAbstractScrollArea(parent) {
+    // Pictures decoded off this thread for the size they are shown at are drawn once ready.
+    connect(&PictureReady::instance(), &PictureReady::prepared, this, [this] { invalidate(); });
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::StrongFocus);
     // As in the plate strip: a bar that came and went would change the pane's height and so
