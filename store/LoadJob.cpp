@@ -8,6 +8,7 @@
 #include "WindowServices.h"
 #include "XmlStorage.h"
 
+#include <QElapsedTimer>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -27,6 +28,7 @@ struct LoadJob::Decode {
 namespace {
 
 const char* const kDecodeFailure = "Failed to load picture.";
+constexpr qint64 kStepSliceMs = 8;
 const char* const kLessonUnreadable = "Файл открыт другим приложением или поврежден.";
 // A document too large for the memory left; the container bounds every read by the file's
 // size, so only a huge file gets here.
@@ -121,10 +123,19 @@ void LoadJob::step() {
     const std::shared_ptr<bool> alive = m_alive;
     m_inStep = true;
     bool going = true;
-    if (!m_opened)
+    if (!m_opened) {
         going = open();
-    else if (canRead())
-        going = readOne();
+    } else {
+        // Records for a few milliseconds per turn: a turn of the event loop per record would
+        // make a file of thousands of small pictures take seconds of turns alone.
+        QElapsedTimer slice;
+        slice.start();
+        while (going && canRead()) {
+            going = readOne() && deliverReady();
+            if (slice.elapsed() >= kStepSliceMs)
+                break;
+        }
+    }
     if (going)
         going = deliverReady();
     if (going && !canRead() && m_pending.empty())

@@ -22,10 +22,10 @@ class XmlStorage;
 // decode on the global thread pool, a bounded number ahead; outcomes reach the sink strictly
 // in record order on the loader's thread (see FragmentSink), messages included.
 //
-// start() returns at once and the load goes on from the event loop, one record read per
-// event-loop turn, so the thread that shows the window is never held for longer than one
-// record's read (or one message). runToEnd() does the same work blocking, without any event
-// loop (tools and tests).
+// start() returns at once and the load goes on from the event loop, reading records for a
+// few milliseconds per event-loop turn, so the thread that shows the window is never held
+// for much longer than that (or one record's read, or one message). runToEnd() does the same work
+// blocking, without any event loop (tools and tests).
 //
 // cancel() ends the load at once: nothing more reaches the sink, the container or the
 // document, and decodes not yet started are dropped. The destructor cancels and waits for the
