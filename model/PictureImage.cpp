@@ -1,5 +1,6 @@
 #include "PictureImage.h"
 
+#include "DecodePool.h"
 #include "Graphics.h"
 #include "PictureHeaders.h"
 #include "PictureReady.h"
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -101,6 +103,13 @@ bool tooManyScans(const QByteArray& bytes, QSize claimed) {
     return pictureheaders::jpegScanCount(bytes, allowed) > allowed;
 }
 
+// Readers of animations in the middle of a loop hold their canvas (and the decoder a second
+// one). Past this much over all pictures, a decode made for drawing lets go of its reader,
+// and the next frame starts again from the first: slower, but a row of large animations
+// cannot hold gigabytes.
+constexpr qint64 kLiveReaderBudgetBytes = qint64(128) * 1024 * 1024;
+std::atomic<qint64> g_liveReaderBytes{0};
+
 std::atomic<bool> g_drawingWithoutDecoding{false};
 std::atomic<QThread*> g_windowsThread{nullptr};
 
@@ -117,7 +126,15 @@ struct Reader {
 
 } // namespace
 
-PictureImage::~PictureImage() = default;
+PictureImage::~PictureImage() {
+    releaseReader();
+}
+
+void PictureImage::releaseReader() {
+    m_reader.reset();
+    m_buffer.reset();
+    g_liveReaderBytes -= std::exchange(m_readerCharge, 0);
+}
 
 QSize PictureImage::headerSize(const QByteArray& bytes) {
     if (bytes.isEmpty())
@@ -184,8 +201,7 @@ std::unique_ptr<PictureImage> PictureImage::decode(const QByteArray& bytes, QSiz
         // Nothing is kept at canvas size: the first draw decodes the frame again.
         if (p->m_animated && !shown.isEmpty() && pixelsOf(shown) <= kMaxScreenCopyPixels)
             p->prepareScreenCopy(shown);
-        p->m_reader.reset();
-        p->m_buffer.reset();
+        p->releaseReader();
         p->m_readerNext = 0;
         p->m_lastRead = QImage();
     } else if (claimed.isValid() && !shown.isEmpty() &&
@@ -261,7 +277,7 @@ bool PictureImage::ensureStill(int shift) {
 }
 
 void PictureImage::resetReader() {
-    m_reader.reset();
+    releaseReader();
     m_buffer = std::make_unique<QBuffer>();
     m_buffer->setData(pngWithinBounds(m_bytes));
     m_buffer->open(QIODevice::ReadOnly);
@@ -282,7 +298,7 @@ QImage PictureImage::animatedFrame(int index) {
         QImage frame;
         if (!m_reader->read(&frame) || frame.isNull()) {
             m_badFrom = m_readerNext; // the stream ends early: later frames cannot be had
-            m_reader.reset();
+            releaseReader();
             m_lastRead = QImage();
             return {};
         }
@@ -291,8 +307,10 @@ QImage PictureImage::animatedFrame(int index) {
     }
     if (m_readerNext == m_frameCount) {
         // The last frame played: the reader's canvas goes until the next loop needs it.
-        m_reader.reset();
-        m_buffer.reset();
+        releaseReader();
+    } else if (m_readerCharge == 0) {
+        m_readerCharge = 2 * m_lastRead.sizeInBytes();
+        g_liveReaderBytes += m_readerCharge;
     }
     return m_lastRead;
 }
@@ -502,11 +520,15 @@ void PictureImage::startPreparing(QSize target, bool deep) {
     job->target = target;
     job->deep = deep;
     m_preparing = job;
-    QThreadPool::globalInstance()->start([job] {
+    decodePool().start([job] {
         PictureImage& w = *job->worker;
         if (!w.m_animated || w.selectFrame(job->frame))
             job->image = job->deep ? w.sourceFor(job->target) : w.screenCopy(job->target);
         job->badFrom = w.m_badFrom;
+        if (w.m_animated && g_liveReaderBytes.load() > kLiveReaderBudgetBytes) {
+            w.releaseReader();
+            w.m_lastRead = QImage();
+        }
         if (!w.m_animated) {
             job->source = w.m_still;
             job->sourceShift = w.m_stillShift;

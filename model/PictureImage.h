@@ -106,6 +106,7 @@ private:
     // Animated images: frame `index` at full size.
     QImage animatedFrame(int index);
     void resetReader();
+    void releaseReader();
     QImage sourceFor(QSize target);
     QImage screenCopy(QSize target);
     void keepScreenCopy(std::size_t at, const QImage& copy);
@@ -134,9 +135,10 @@ private:
     // Animated: the sequential reader, let go of once it has given the last frame.
     std::unique_ptr<QBuffer> m_buffer;
     std::unique_ptr<QImageReader> m_reader;
-    int m_readerNext = 0;    // index of the frame the reader gives next
-    int m_badFrom = 1 << 30; // first frame that failed to decode
-    QImage m_lastRead;       // the last frame the reader gave, at full size
+    qint64 m_readerCharge = 0; // its canvas, as counted against the budget of all readers
+    int m_readerNext = 0;      // index of the frame the reader gives next
+    int m_badFrom = 1 << 30;   // first frame that failed to decode
+    QImage m_lastRead;         // the last frame the reader gave, at full size
 
     // Screen copies, one per frame, all of m_screenSize.
     QSize m_screenSize;
