@@ -2,6 +2,7 @@
 
 #include "BmpRect.h"
 #include "BmpRectStream.h"
+#include "DecodePool.h"
 #include "PictureImage.h"
 
 #include <QtConcurrent/QtConcurrentRun>
@@ -36,7 +37,7 @@ void PlaybackPrefetch::request(const BmpRect& source, QSize target) {
     e.copy = std::make_shared<std::unique_ptr<BmpRectStream>>(source.clone());
     if (!*e.copy || !(*e.copy)->image())
         return;
-    e.job = QtConcurrent::run([copy = e.copy, target] {
+    e.job = QtConcurrent::run(&decodePool(), [copy = e.copy, target] {
         if (*copy)
             (*copy)->image()->prepareScreenCopy(target);
     });

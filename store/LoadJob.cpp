@@ -1,6 +1,7 @@
 #include "LoadJob.h"
 
 #include "BmpRectStream.h"
+#include "DecodePool.h"
 #include "Err.h"
 #include "FragmentLoading.h"
 #include "FragmentSink.h"
@@ -44,7 +45,7 @@ ObjectRecord::Accept acceptedTypes(LoadJob::Kind kind) {
 LoadJob::LoadJob(Kind kind, XmlStorage& storage, const QString& localPath, FragmentSink& sink,
                  QObject* parent)
     : QObject(parent), m_kind(kind), m_storage(storage), m_path(localPath), m_sink(sink),
-      m_maxInFlight(std::max(2, 2 * QThreadPool::globalInstance()->maxThreadCount())),
+      m_maxInFlight(std::max(2, 2 * decodePool().maxThreadCount())),
       m_abandoned(std::make_shared<std::atomic<bool>>(false)),
       m_alive(std::make_shared<bool>(true)) {
     // Queued: the step runs from the job's own event, never inside the watcher's signal.
@@ -267,19 +268,18 @@ bool LoadJob::readOne() {
             }
         }
     }
-    QFuture<void> future =
-        QtConcurrent::run(QThreadPool::globalInstance(), [decode, abandoned = m_abandoned] {
-            if (abandoned->load())
-                return;
-            try {
-                decode->picture = decode->record.makePicture(decode->bytes, decode->shown);
-            } catch (const Err& e) {
-                decode->error = e.text();
-            } catch (...) {
-                decode->error = QString::fromLatin1(kDecodeFailure);
-            }
-            decode->bytes = QByteArray(); // the picture holds its own reference
-        });
+    QFuture<void> future = QtConcurrent::run(&decodePool(), [decode, abandoned = m_abandoned] {
+        if (abandoned->load())
+            return;
+        try {
+            decode->picture = decode->record.makePicture(decode->bytes, decode->shown);
+        } catch (const Err& e) {
+            decode->error = e.text();
+        } catch (...) {
+            decode->error = QString::fromLatin1(kDecodeFailure);
+        }
+        decode->bytes = QByteArray(); // the picture holds its own reference
+    });
     m_pending.push_back({std::move(decode), std::move(future)});
     ++m_inFlight;
     return true;
