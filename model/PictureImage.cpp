@@ -556,7 +556,8 @@ QImage PictureImage::preparedFor(QSize target, bool deep) {
     if (ready.isNull()) {
         startPreparing(target, deep);
         m_standingIn = m_preparing != nullptr;
-        return m_shown; // stands in, stretched, until the right one is ready
+        // Stands in, stretched, until the right one is ready.
+        return m_shown.isNull() ? m_still : m_shown;
     }
     m_shown = ready;
     m_shownFrame = frame;
