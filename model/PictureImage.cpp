@@ -79,9 +79,13 @@ QImage forBlitting(QImage image) {
 constexpr qint64 kBombMinPixels = qint64(16) * 1024 * 1024;
 constexpr qint64 kBombExpansion = 1024; // decoded bytes (4 per pixel) per encoded byte
 
-bool isBomb(QSize claimed, qint64 encodedBytes) {
+// A GIF's logical screen costs nothing to declare, and every frame is composed on all of it:
+// the ratio holds for screens from this size on (a 16 MB canvas).
+constexpr qint64 kScreenBombMinPixels = qint64(4) * 1024 * 1024;
+
+bool isBomb(QSize claimed, qint64 encodedBytes, qint64 minPixels = kBombMinPixels) {
     const qint64 pixels = qint64(claimed.width()) * claimed.height();
-    return pixels > kBombMinPixels && pixels * 4 > encodedBytes * kBombExpansion;
+    return pixels > minPixels && pixels * 4 > encodedBytes * kBombExpansion;
 }
 
 qint64 pixelsOf(QSize size) {
@@ -90,11 +94,11 @@ qint64 pixelsOf(QSize size) {
 
 // A size the header claims, held to the pixel limit and the bomb ratio; an invalid size
 // (the header tells none) passes.
-bool withinLimits(QSize claimed, qint64 encodedBytes) {
+bool withinLimits(QSize claimed, qint64 encodedBytes, qint64 bombMinPixels = kBombMinPixels) {
     if (!claimed.isValid())
         return true;
     return !claimed.isEmpty() && pixelsOf(claimed) <= gfx::kMaxImagePixels &&
-           !isBomb(claimed, encodedBytes);
+           !isBomb(claimed, encodedBytes, bombMinPixels);
 }
 
 bool tooManyScans(const QByteArray& bytes, QSize claimed) {
@@ -169,7 +173,7 @@ std::unique_ptr<PictureImage> PictureImage::decode(const QByteArray& bytes, QSiz
     if (format == "gif") {
         const QSize screen = pictureheaders::gifLogicalScreen(bytes);
         if (!screen.isEmpty()) {
-            if (!withinLimits(screen, bytes.size()))
+            if (!withinLimits(screen, bytes.size(), kScreenBombMinPixels))
                 return nullptr;
             canvas = canvas.isValid() ? canvas.expandedTo(screen) : screen;
         }

@@ -480,6 +480,8 @@ void TestPictures::untrustedPictures_data() {
     QTest::newRow("GIF screen of 65535 x 1024, 2 KB: a bomb")
         << hostile::canvasGif(65535, 1024, 100) << 0 << 0;
     QTest::newRow("GIF screen over the pixel limit") << hostile::canvasGif(9000, 9000, 2) << 0 << 0;
+    QTest::newRow("GIF screen of 65282 x 254, 2 KB: a bomb")
+        << hostile::canvasGif(65282, 254, 50) << 0 << 0;
     QTest::newRow("animation past the frame budget loops early")
         << hostile::canvasGif(2048, 2048, 300) << 256 << 100;
     QTest::newRow("normal animated GIF") << gifbytes::build(8, 6, frames(3, 8)) << 3 << 80;
