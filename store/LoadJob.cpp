@@ -20,6 +20,7 @@
 struct LoadJob::Decode {
     ObjectRecord record;
     QByteArray bytes;
+    qint64 encodedSize = 0;
     QSize shown;
     // Written by the worker, read by the loader's thread once the future has finished.
     std::unique_ptr<BmpRectStream> picture;
@@ -30,6 +31,10 @@ namespace {
 
 const char* const kDecodeFailure = "Failed to load picture.";
 constexpr qint64 kStepSliceMs = 8;
+// Small pictures decode in a few microseconds: many of them are let ahead at once, or a file
+// of thousands would spend its time handing pictures between threads one by one.
+constexpr int kMaxSmallInFlight = 64;
+constexpr qint64 kSmallInFlightBytes = qint64(4) * 1024 * 1024;
 const char* const kLessonUnreadable = "Файл открыт другим приложением или поврежден.";
 // A document too large for the memory left; the container bounds every read by the file's
 // size, so only a huge file gets here.
@@ -163,7 +168,9 @@ void LoadJob::scheduleNext() {
 }
 
 bool LoadJob::canRead() const {
-    return m_opened && !m_ending && m_next < m_records.size() && m_inFlight < m_maxInFlight;
+    return m_opened && !m_ending && m_next < m_records.size() &&
+           (m_inFlight < m_maxInFlight ||
+            (m_inFlight < kMaxSmallInFlight && m_inFlightBytes < kSmallInFlightBytes));
 }
 
 bool LoadJob::stopped() {
@@ -257,6 +264,7 @@ bool LoadJob::readOne() {
     auto decode = std::make_shared<Decode>();
     decode->record = std::move(*record);
     decode->bytes = bytes;
+    decode->encodedSize = bytes.size();
     if (m_sink.sizesPictures()) {
         const QSize pixels = PictureImage::headerSize(bytes);
         if (pixels.isValid() && !pixels.isEmpty()) {
@@ -282,6 +290,7 @@ bool LoadJob::readOne() {
     });
     m_pending.push_back({std::move(decode), std::move(future)});
     ++m_inFlight;
+    m_inFlightBytes += m_pending.back().decode->encodedSize;
     return true;
 }
 
@@ -305,6 +314,7 @@ bool LoadJob::deliverFront() {
     m_pending.pop_front();
     if (front.decode) {
         --m_inFlight;
+        m_inFlightBytes -= front.decode->encodedSize;
         const std::shared_ptr<Decode> decode = std::move(front.decode);
         const bool loaded = decode->picture != nullptr;
         if (loaded) {

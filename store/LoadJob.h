@@ -64,7 +64,7 @@ public:
     // One of the job's calls is on the stack now; destroying it is then left to its owner's
     // next chance (the job copes either way, but Qt's own callers may not).
     bool isInStep() const { return m_inStep; }
-    // Pictures allowed to decode ahead of delivery.
+    // Pictures allowed to decode ahead of delivery (more while they are small).
     int maxInFlight() const { return m_maxInFlight; }
 
 signals:
@@ -113,6 +113,7 @@ private:
     std::size_t m_next = 0;
     int m_maxInFlight;
     int m_inFlight = 0;
+    qint64 m_inFlightBytes = 0; // encoded bytes of the pictures in flight
     std::deque<Pending> m_pending;
     QFutureWatcher<void> m_watcher;
     std::shared_ptr<std::atomic<bool>> m_abandoned;
