@@ -3,6 +3,7 @@
 #include "BmpRect.h"
 #include "BmpRectStream.h"
 #include "Cp1251.h"
+#include "DecodePool.h"
 #include "Err.h"
 #include "PreView.h"
 #include "PreviewFit.h"
@@ -183,7 +184,8 @@ void PresenterView::request(Slot& slot, const BmpRect* source, QSize size) {
     if (!copy)
         return;
     const QSize pixels = (QSizeF(size) * devicePixelRatioF()).toSize();
-    slot.job = QtConcurrent::run([copy, pixels] { return renderPicture(*copy, pixels); });
+    slot.job =
+        QtConcurrent::run(&decodePool(), [copy, pixels] { return renderPicture(*copy, pixels); });
     auto* watcher = new QFutureWatcher<QImage>(this);
     connect(watcher, &QFutureWatcher<QImage>::finished, this, [this, watcher, &slot, generation] {
         watcher->deleteLater();

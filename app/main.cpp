@@ -2,6 +2,7 @@
 #include "CMainFrame.h"
 #include "CommandLine.h"
 #include "HelpWindow.h"
+#include "PictureImage.h"
 #include "QtWindowServices.h"
 #include "ScreenshotJob.h"
 #include "SourceFolder.h"
@@ -81,6 +82,9 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral("trevalonmedia"));
 
     installRussianTranslation(app);
+    // The windows' thread never decodes a picture; a screenshot draws every picture whole.
+    if (!screenshot)
+        PictureImage::setDrawingWithoutDecoding(true);
     QtWindowServices services;
     services.setHelpViewer(&HelpWindow::showPage);
 

@@ -9,6 +9,7 @@
 #include "KovrelView.h"
 #include "LessDlg.h"
 #include "PictureDrop.h"
+#include "PictureReady.h"
 #include "PreviewTarget.h"
 #include "ResourceIds.h"
 #include "StripGeometry.h"
@@ -44,6 +45,8 @@ void showInPreview(std::unique_ptr<BmpRect> picture) {
 const QString LessView::kCaption = QStringLiteral("Урок");
 
 LessView::LessView(QWidget* parent) : QAbstractScrollArea(parent) {
+    // Pictures decoded off this thread for the size they are shown at are drawn once ready.
+    connect(&PictureReady::instance(), &PictureReady::prepared, this, [this] { invalidate(); });
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::StrongFocus);
     // As in the plate strip: a bar that came and went would change the pane's height and so

@@ -2,6 +2,7 @@
 
 #include "BmpRect.h"
 #include "BmpRectStream.h"
+#include "DecodePool.h"
 #include "PictureImage.h"
 
 #include <QtConcurrent/QtConcurrentRun>
@@ -26,21 +27,20 @@ void PlaybackPrefetch::request(const BmpRect& source, QSize target) {
             return;
     if (target.isEmpty() || source.streamBytes().isEmpty() || !source.hasImage())
         return;
-    while (static_cast<int>(m_entries.size()) >= kMaxEntries) {
-        m_entries.front().job.waitForFinished();
+    while (static_cast<int>(m_entries.size()) >= kMaxEntries)
         m_entries.pop_front();
-    }
     Entry e;
     e.source = &source;
     e.bytes = source.streamBytes();
     e.corners = source.corners();
     e.target = target;
-    e.copy = source.clone();
-    if (!e.copy || !e.copy->image())
+    e.copy = std::make_shared<std::unique_ptr<BmpRectStream>>(source.clone());
+    if (!*e.copy || !(*e.copy)->image())
         return;
-    PictureImage* image = e.copy->image();
-    // The copy is touched by nothing else until take() has waited for the job.
-    e.job = QtConcurrent::run([image, target] { image->prepareScreenCopy(target); });
+    e.job = QtConcurrent::run(&decodePool(), [copy = e.copy, target] {
+        if (*copy)
+            (*copy)->image()->prepareScreenCopy(target);
+    });
     m_entries.push_back(std::move(e));
 }
 
@@ -48,10 +48,9 @@ std::unique_ptr<BmpRectStream> PlaybackPrefetch::take(const BmpRect& source) {
     for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
         if (it->source != &source)
             continue;
-        it->job.waitForFinished();
         std::unique_ptr<BmpRectStream> copy;
-        if (matches(*it, source))
-            copy = std::move(it->copy);
+        if (it->job.isFinished() && matches(*it, source))
+            copy = std::move(*it->copy);
         m_entries.erase(it);
         if (copy) {
             ++m_hits;
@@ -64,7 +63,5 @@ std::unique_ptr<BmpRectStream> PlaybackPrefetch::take(const BmpRect& source) {
 }
 
 void PlaybackPrefetch::clear() {
-    for (Entry& e : m_entries)
-        e.job.waitForFinished();
     m_entries.clear();
 }

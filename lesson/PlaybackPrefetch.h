@@ -15,21 +15,23 @@ class BmpRectStream;
 
 // Stand-alone copies of pictures that playback is about to show, decoded and scaled to the
 // size they will be drawn at on worker threads, so that a step finds its picture ready.
-// A copy is handed out only while its source is unchanged (same bytes, same place).
+// A copy is handed out only while its source is unchanged (same bytes, same place) and its
+// job has finished: the windows' thread never waits for a decode here (a job still running
+// keeps its copy to itself and lets go of it when it ends).
 class PlaybackPrefetch {
 public:
     static constexpr int kMaxEntries = 4;
 
     PlaybackPrefetch();
-    ~PlaybackPrefetch(); // waits for the jobs still running
+    ~PlaybackPrefetch();
     PlaybackPrefetch(const PlaybackPrefetch&) = delete;
     PlaybackPrefetch& operator=(const PlaybackPrefetch&) = delete;
 
     // Starts preparing a copy of source for drawing at target device pixels, unless one for
     // it at that size is held already. Runs on the UI thread (it copies source).
     void request(const BmpRect& source, QSize target);
-    // The prepared copy of source, waiting for its job if it still runs; null when none is
-    // held or source has changed since.
+    // The prepared copy of source; null when none is held, its job still runs or source has
+    // changed since.
     std::unique_ptr<BmpRectStream> take(const BmpRect& source);
     void clear();
 
@@ -42,7 +44,8 @@ private:
         QByteArray bytes;
         std::array<PointD, 4> corners{};
         QSize target;
-        std::unique_ptr<BmpRectStream> copy;
+        // Shared with the job, which alone touches the copy until it has finished.
+        std::shared_ptr<std::unique_ptr<BmpRectStream>> copy;
         QFuture<void> job;
     };
     static bool matches(const Entry& entry, const BmpRect& source);

@@ -12,6 +12,8 @@
 #include "Instances.h"
 #include "LessonTarget.h"
 #include "MediaPlacement.h"
+#include "PictureImage.h"
+#include "PictureReady.h"
 #include "PlaybackPrefetch.h"
 #include "PreviewFit.h"
 #include "ResourceIds.h"
@@ -85,6 +87,11 @@ PreView::PreView(const QString& contentFolder, QWidget* parent)
     connect(&m_gifTimer, &QTimer::timeout, this, [this] {
         if (m_current && m_current->bGif())
             invalidateLayer(); // the next paint draws the next frame
+    });
+    // A picture drawn with a stand-in while its decode was made off this thread: now the real one.
+    connect(&PictureReady::instance(), &PictureReady::prepared, this, [this] {
+        if (m_current && m_current->image() && m_current->image()->isStandingIn())
+            invalidateLayer();
     });
     m_pointerIdle.setSingleShot(true);
     m_pointerIdle.setInterval(kPointerIdleMs);

@@ -45,8 +45,9 @@ BmpRect::~BmpRect() = default;
 void BmpRect::draw(QPainter& g, const ViewTransform& vt) {
     if (!m_image)
         return;
-    if (m_bGif) {
-        // Every draw shows the next frame; the view's repaint rate sets the speed.
+    if (m_bGif && !m_image->isWaitingForFrame()) {
+        // Every draw shows the next frame; the view's repaint rate sets the speed. A frame
+        // still being decoded off the windows' thread is waited for, not skipped.
         m_frameIndex = (m_frameIndex + 1) % std::max(1, m_frameCount);
         m_image->selectFrame(m_frameIndex); // a frame that cannot be had is skipped
     }

@@ -1,6 +1,9 @@
 #include "PictureImage.h"
 
+#include "DecodePool.h"
 #include "Graphics.h"
+#include "PictureHeaders.h"
+#include "PictureReady.h"
 #include "PngBounds.h"
 
 #include <QBuffer>
@@ -8,15 +11,25 @@
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPolygonF>
+#include <QThread>
+#include <QThreadPool>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <utility>
 
 namespace {
 
-// Full-size frames of one animated picture kept for replay; frames past this are decoded
-// again each time they come round.
-constexpr qint64 kFrameBudgetBytes = qint64(96) * 1024 * 1024;
+// Every frame of an animation is composed on its whole canvas, so one loop costs frames x
+// canvas pixels of decoding. An animation plays no more frames than fit in this (a 1080p
+// animation of 500 frames does); the rest would take seconds per loop for a few kilobytes.
+constexpr qint64 kAnimationPixelBudget = qint64(1) << 30;
+// Real progressive JPEGs have about 10 scans. Each scan walks every block of the image, so
+// a file of scans that code nothing costs seconds per kilobyte: more scans than this, or
+// more scan pixels than the budget (fewer scans for a larger image), are refused.
+constexpr int kMaxJpegScans = 100;
+constexpr qint64 kJpegScanPixelBudget = qint64(1) << 31;
 // Screen copies of one picture. A picture shown larger than this (deep zoom) is drawn straight
 // from its source decode instead; the painter then samples only the visible part.
 constexpr qint64 kScreenBudgetBytes = qint64(64) * 1024 * 1024;
@@ -66,10 +79,43 @@ QImage forBlitting(QImage image) {
 constexpr qint64 kBombMinPixels = qint64(16) * 1024 * 1024;
 constexpr qint64 kBombExpansion = 1024; // decoded bytes (4 per pixel) per encoded byte
 
-bool isBomb(QSize claimed, qint64 encodedBytes) {
+// A GIF's logical screen costs nothing to declare, and every frame is composed on all of it:
+// the ratio holds for screens from this size on (a 16 MB canvas).
+constexpr qint64 kScreenBombMinPixels = qint64(4) * 1024 * 1024;
+
+bool isBomb(QSize claimed, qint64 encodedBytes, qint64 minPixels = kBombMinPixels) {
     const qint64 pixels = qint64(claimed.width()) * claimed.height();
-    return pixels > kBombMinPixels && pixels * 4 > encodedBytes * kBombExpansion;
+    return pixels > minPixels && pixels * 4 > encodedBytes * kBombExpansion;
 }
+
+qint64 pixelsOf(QSize size) {
+    return qint64(size.width()) * size.height();
+}
+
+// A size the header claims, held to the pixel limit and the bomb ratio; an invalid size
+// (the header tells none) passes.
+bool withinLimits(QSize claimed, qint64 encodedBytes, qint64 bombMinPixels = kBombMinPixels) {
+    if (!claimed.isValid())
+        return true;
+    return !claimed.isEmpty() && pixelsOf(claimed) <= gfx::kMaxImagePixels &&
+           !isBomb(claimed, encodedBytes, bombMinPixels);
+}
+
+bool tooManyScans(const QByteArray& bytes, QSize claimed) {
+    const qint64 pixels = std::max<qint64>(1, pixelsOf(claimed));
+    const int allowed = int(std::min<qint64>(kMaxJpegScans, kJpegScanPixelBudget / pixels));
+    return pictureheaders::jpegScanCount(bytes, allowed) > allowed;
+}
+
+// Readers of animations in the middle of a loop hold their canvas (and the decoder a second
+// one). Past this much over all pictures, a decode made for drawing lets go of its reader,
+// and the next frame starts again from the first: slower, but a row of large animations
+// cannot hold gigabytes.
+constexpr qint64 kLiveReaderBudgetBytes = qint64(128) * 1024 * 1024;
+std::atomic<qint64> g_liveReaderBytes{0};
+
+std::atomic<bool> g_drawingWithoutDecoding{false};
+std::atomic<QThread*> g_windowsThread{nullptr};
 
 struct Reader {
     QBuffer buffer;
@@ -84,7 +130,15 @@ struct Reader {
 
 } // namespace
 
-PictureImage::~PictureImage() = default;
+PictureImage::~PictureImage() {
+    releaseReader();
+}
+
+void PictureImage::releaseReader() {
+    m_reader.reset();
+    m_buffer.reset();
+    g_liveReaderBytes -= std::exchange(m_readerCharge, 0);
+}
 
 QSize PictureImage::headerSize(const QByteArray& bytes) {
     if (bytes.isEmpty())
@@ -112,11 +166,19 @@ std::unique_ptr<PictureImage> PictureImage::decode(const QByteArray& bytes, QSiz
     if (format.isEmpty() || !acceptedFormat(format))
         return nullptr;
     const QSize claimed = r.reader.size();
-    if (claimed.isValid() &&
-        (claimed.isEmpty() || qint64(claimed.width()) * claimed.height() > gfx::kMaxImagePixels))
+    if (!withinLimits(claimed, bytes.size()))
         return nullptr;
-
-    if (claimed.isValid() && isBomb(claimed, bytes.size()))
+    // A GIF's reader tells its first frame's size; every frame is composed on the screen.
+    QSize canvas = claimed;
+    if (format == "gif") {
+        const QSize screen = pictureheaders::gifLogicalScreen(bytes);
+        if (!screen.isEmpty()) {
+            if (!withinLimits(screen, bytes.size(), kScreenBombMinPixels))
+                return nullptr;
+            canvas = canvas.isValid() ? canvas.expandedTo(screen) : screen;
+        }
+    }
+    if ((format == "jpeg" || format == "jpg") && tooManyScans(bytes, claimed))
         return nullptr;
 
     std::unique_ptr<PictureImage> p(new PictureImage);
@@ -125,14 +187,27 @@ std::unique_ptr<PictureImage> PictureImage::decode(const QByteArray& bytes, QSiz
     p->m_animated = count > 1;
 
     if (p->m_animated) {
-        p->m_frameCount = std::min(count, kMaxFrames);
-        p->m_frames.resize(static_cast<std::size_t>(p->m_frameCount));
+        const qint64 affordable =
+            std::max<qint64>(1, kAnimationPixelBudget / std::max<qint64>(1, pixelsOf(canvas)));
+        p->m_frameCount = int(std::min<qint64>({count, kMaxFrames, affordable}));
+        p->m_animated = p->m_frameCount > 1;
         p->resetReader();
         const QImage first = p->animatedFrame(0);
         if (first.isNull())
             return nullptr;
-        p->m_firstDelayMs = std::max(0, p->m_reader->nextImageDelay());
+        if (p->m_reader)
+            p->m_firstDelayMs = std::max(0, p->m_reader->nextImageDelay());
         p->m_size = first.size();
+        if (!p->m_animated) {
+            p->m_still = first; // one frame within the budget: a still image
+            p->m_stillShift = 0;
+        }
+        // Nothing is kept at canvas size: the first draw decodes the frame again.
+        if (p->m_animated && !shown.isEmpty() && pixelsOf(shown) <= kMaxScreenCopyPixels)
+            p->prepareScreenCopy(shown);
+        p->releaseReader();
+        p->m_readerNext = 0;
+        p->m_lastRead = QImage();
     } else if (claimed.isValid() && !shown.isEmpty() &&
                qint64(shown.width()) * shown.height() <= kMaxScreenCopyPixels) {
         // Shown size known: one decode at the size it needs, kept as the screen copy only.
@@ -172,15 +247,15 @@ std::unique_ptr<PictureImage> PictureImage::copy() const {
     p->m_animated = m_animated;
     p->m_frameCount = m_frameCount;
     p->m_firstDelayMs = m_firstDelayMs;
+    p->m_badFrom = m_badFrom;
     p->m_still = m_still; // pixels shared until either side writes
     p->m_stillShift = m_stillShift;
-    if (m_animated) {
-        p->m_frames = m_frames;
-        p->m_framesBytes = m_framesBytes;
-        p->resetReader();
-        if (p->m_frames.empty() || p->m_frames.front().isNull())
-            p->animatedFrame(0);
-    }
+    // The image last drawn stands in for the copy until it has its own.
+    p->m_shown = m_shown;
+    if (p->m_shown.isNull() && !m_screen.empty())
+        p->m_shown = m_screen.front();
+    if (p->m_shown.isNull())
+        p->m_shown = m_still;
     return p;
 }
 
@@ -206,7 +281,7 @@ bool PictureImage::ensureStill(int shift) {
 }
 
 void PictureImage::resetReader() {
-    m_reader.reset();
+    releaseReader();
     m_buffer = std::make_unique<QBuffer>();
     m_buffer->setData(pngWithinBounds(m_bytes));
     m_buffer->open(QIODevice::ReadOnly);
@@ -219,9 +294,6 @@ void PictureImage::resetReader() {
 QImage PictureImage::animatedFrame(int index) {
     if (index < 0 || index >= m_frameCount || index >= m_badFrom)
         return {};
-    const auto at = static_cast<std::size_t>(index);
-    if (at < m_frames.size() && !m_frames[at].isNull())
-        return m_frames[at];
     if (index == m_readerNext - 1 && !m_lastRead.isNull())
         return m_lastRead;
     if (!m_reader || index < m_readerNext)
@@ -230,16 +302,19 @@ QImage PictureImage::animatedFrame(int index) {
         QImage frame;
         if (!m_reader->read(&frame) || frame.isNull()) {
             m_badFrom = m_readerNext; // the stream ends early: later frames cannot be had
-            m_reader.reset();
+            releaseReader();
+            m_lastRead = QImage();
             return {};
-        }
-        const auto n = static_cast<std::size_t>(m_readerNext);
-        if (n < m_frames.size() && m_framesBytes + frame.sizeInBytes() <= kFrameBudgetBytes) {
-            m_frames[n] = frame;
-            m_framesBytes += frame.sizeInBytes();
         }
         m_lastRead = std::move(frame);
         ++m_readerNext;
+    }
+    if (m_readerNext == m_frameCount) {
+        // The last frame played: the reader's canvas goes until the next loop needs it.
+        releaseReader();
+    } else if (m_readerCharge == 0) {
+        m_readerCharge = 2 * m_lastRead.sizeInBytes();
+        g_liveReaderBytes += m_readerCharge;
     }
     return m_lastRead;
 }
@@ -247,8 +322,13 @@ QImage PictureImage::animatedFrame(int index) {
 bool PictureImage::selectFrame(int index) {
     if (index < 0 || index >= m_frameCount)
         return false;
-    if (m_animated && animatedFrame(index).isNull())
+    if (m_animated && drawsWithoutDecoding()) {
+        collectPrepared();
+        if (index >= m_badFrom)
+            return false;
+    } else if (m_animated && animatedFrame(index).isNull()) {
         return false;
+    }
     m_current = index;
     return true;
 }
@@ -294,15 +374,20 @@ QImage PictureImage::screenCopy(QSize target) {
                         ? source
                         : source.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     scaled = forBlitting(std::move(scaled));
-    if (at < m_screen.size() && m_screenBytes + scaled.sizeInBytes() <= kScreenBudgetBytes) {
-        m_screen[at] = scaled;
-        m_screenBytes += scaled.sizeInBytes();
+    keepScreenCopy(at, scaled);
+    return scaled;
+}
+
+void PictureImage::keepScreenCopy(std::size_t at, const QImage& copy) {
+    if (at < m_screen.size() && m_screen[at].isNull() &&
+        m_screenBytes + copy.sizeInBytes() <= kScreenBudgetBytes) {
+        m_screen[at] = copy;
+        m_screenBytes += copy.sizeInBytes();
         if (!m_keepSource && !m_animated) {
             m_still = QImage();
             m_stillShift = -1;
         }
     }
-    return scaled;
 }
 
 void PictureImage::draw(QPainter& g, QPointF ul, QPointF ur, QPointF ll) {
@@ -327,37 +412,29 @@ void PictureImage::draw(QPainter& g, QPointF ul, QPointF ur, QPointF ll) {
     if (target.isEmpty())
         return;
 
-    if (qint64(target.width()) * target.height() > kMaxScreenCopyPixels) {
-        const QImage source = sourceFor(target);
-        if (source.isNull())
-            return;
-        g.save();
-        g.setRenderHint(QPainter::SmoothPixmapTransform);
-        g.setWorldTransform(gfx::parallelogramTransform(source.size(), ul, ur, ll), true);
-        g.drawImage(QPointF(0, 0), source);
-        g.restore();
-        return;
-    }
-
-    const QImage copy = screenCopy(target);
-    if (copy.isNull())
+    const bool deep = pixelsOf(target) > kMaxScreenCopyPixels;
+    // Deep zoom draws straight from a source decode; the painter samples the visible part.
+    const QImage image = drawsWithoutDecoding() ? preparedFor(target, deep)
+                         : deep                 ? sourceFor(target)
+                                                : screenCopy(target);
+    if (image.isNull())
         return;
     constexpr double eps = 1e-6;
     const bool upright =
         std::abs(across.y()) < eps && std::abs(down.x()) < eps && across.x() > 0 && down.y() > 0;
     g.save();
-    if (upright) {
+    if (upright && image.size() == target) {
         // The copy already has the on-screen size: place it on whole device pixels.
         g.resetTransform();
         const QPointF at(std::round(dul.x() * dpr), std::round(dul.y() * dpr));
         if (dpr == 1.0)
-            g.drawImage(at.toPoint(), copy);
+            g.drawImage(at.toPoint(), image);
         else
-            g.drawImage(QRectF(at / dpr, QSizeF(target) / dpr), copy);
+            g.drawImage(QRectF(at / dpr, QSizeF(target) / dpr), image);
     } else {
         g.setRenderHint(QPainter::SmoothPixmapTransform);
-        g.setWorldTransform(gfx::parallelogramTransform(copy.size(), ul, ur, ll), true);
-        g.drawImage(QPointF(0, 0), copy);
+        g.setWorldTransform(gfx::parallelogramTransform(image.size(), ul, ur, ll), true);
+        g.drawImage(QPointF(0, 0), image);
     }
     g.restore();
 }
@@ -368,6 +445,126 @@ void PictureImage::prepareScreenCopy(QSize target) {
     screenCopy(target);
 }
 
+// The image last drawn is left out: it shares its pixels with one of these, or with the
+// holder it was copied from.
 qint64 PictureImage::decodedBytes() const {
-    return m_still.sizeInBytes() + m_framesBytes + m_screenBytes;
+    return m_still.sizeInBytes() + m_lastRead.sizeInBytes() + m_screenBytes;
+}
+
+// ---- Drawing without decoding
+
+struct PictureImage::Preparation {
+    // Set before the job starts; the job alone touches `worker` until `done`.
+    std::shared_ptr<PictureImage> worker;
+    int frame = 0;
+    QSize target;
+    bool deep = false; // drawn straight from a source decode, not from a screen copy
+    // Written by the job before `done`.
+    QImage image;
+    QImage source;
+    int sourceShift = -1;
+    int badFrom = 1 << 30;
+    std::atomic<bool> done{false};
+};
+
+void PictureImage::setDrawingWithoutDecoding(bool on) {
+    if (on) {
+        g_windowsThread.store(QThread::currentThread());
+        (void)PictureReady::instance(); // made here, on the windows' thread
+    }
+    g_drawingWithoutDecoding.store(on);
+}
+
+bool PictureImage::drawsWithoutDecoding() {
+    return g_drawingWithoutDecoding.load() && QThread::currentThread() == g_windowsThread.load();
+}
+
+void PictureImage::collectPrepared() {
+    if (!m_preparing || !m_preparing->done.load(std::memory_order_acquire))
+        return;
+    const std::shared_ptr<Preparation> done = std::move(m_preparing);
+    m_preparing.reset();
+    if (m_animated) {
+        m_badFrom = std::min(m_badFrom, done->badFrom);
+    } else {
+        m_worker.reset(); // a still image's worker holds nothing to go on from
+        if (m_keepSource && !done->source.isNull() && done->sourceShift >= 0) {
+            m_still = done->source;
+            m_stillShift = done->sourceShift;
+        }
+    }
+    if (done->image.isNull()) {
+        if (m_current >= m_badFrom)
+            m_current = std::max(0, m_badFrom - 1); // the stream ended before this frame
+        else
+            m_failedTarget = done->target; // not tried again at every repaint
+        return;
+    }
+    if (!done->deep) {
+        if (done->target != m_screenSize) {
+            m_screen.assign(static_cast<std::size_t>(m_animated ? m_frameCount : 1), QImage());
+            m_screenBytes = 0;
+            m_screenSize = done->target;
+        }
+        keepScreenCopy(static_cast<std::size_t>(m_animated ? done->frame : 0), done->image);
+    }
+    m_shown = done->image;
+    m_shownFrame = done->frame;
+    m_shownTarget = done->target;
+}
+
+void PictureImage::startPreparing(QSize target, bool deep) {
+    if (m_preparing || target == m_failedTarget)
+        return;
+    if (!m_worker)
+        m_worker = std::shared_ptr<PictureImage>(copy());
+    auto job = std::make_shared<Preparation>();
+    job->worker = m_worker;
+    job->frame = m_current;
+    job->target = target;
+    job->deep = deep;
+    m_preparing = job;
+    decodePool().start([job] {
+        PictureImage& w = *job->worker;
+        if (!w.m_animated || w.selectFrame(job->frame))
+            job->image = job->deep ? w.sourceFor(job->target) : w.screenCopy(job->target);
+        job->badFrom = w.m_badFrom;
+        if (w.m_animated && g_liveReaderBytes.load() > kLiveReaderBudgetBytes) {
+            w.releaseReader();
+            w.m_lastRead = QImage();
+        }
+        if (!w.m_animated) {
+            job->source = w.m_still;
+            job->sourceShift = w.m_stillShift;
+        }
+        job->done.store(true, std::memory_order_release);
+        PictureReady::instance().notify();
+    });
+}
+
+QImage PictureImage::preparedFor(QSize target, bool deep) {
+    collectPrepared();
+    const int frame = m_animated ? m_current : 0;
+    QImage ready;
+    if (!deep && target == m_screenSize) {
+        const auto at = static_cast<std::size_t>(frame);
+        if (at < m_screen.size())
+            ready = m_screen[at];
+    } else if (deep && !m_animated && m_stillShift >= 0 && !m_still.isNull() &&
+               m_stillShift <= neededShift(m_size, target)) {
+        ready = m_still;
+    }
+    if (ready.isNull() && m_shownFrame == frame && m_shownTarget == target)
+        ready = m_shown;
+    m_standingIn = false;
+    if (ready.isNull()) {
+        startPreparing(target, deep);
+        m_standingIn = m_preparing != nullptr;
+        // Stands in, stretched, until the right one is ready.
+        return m_shown.isNull() ? m_still : m_shown;
+    }
+    m_shown = ready;
+    m_shownFrame = frame;
+    m_shownTarget = target;
+    return ready;
 }

@@ -2,6 +2,7 @@
 
 #include "BmpRectStream.h"
 #include "Cp1251.h"
+#include "DecodePool.h"
 #include "Err.h"
 #include "FragmentLoading.h"
 #include "FragmentSink.h"
@@ -9,6 +10,7 @@
 #include "WindowServices.h"
 #include "XmlStorage.h"
 
+#include <QElapsedTimer>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -19,6 +21,7 @@
 struct LoadJob::Decode {
     ObjectRecord record;
     QByteArray bytes;
+    qint64 encodedSize = 0;
     QSize shown;
     // Written by the worker, read by the loader's thread once the future has finished.
     std::unique_ptr<BmpRectStream> picture;
@@ -28,6 +31,11 @@ struct LoadJob::Decode {
 namespace {
 
 const char* const kDecodeFailure = "Failed to load picture.";
+constexpr qint64 kStepSliceMs = 8;
+// Small pictures decode in a few microseconds: many of them are let ahead at once, or a file
+// of thousands would spend its time handing pictures between threads one by one.
+constexpr int kMaxSmallInFlight = 64;
+constexpr qint64 kSmallInFlightBytes = qint64(4) * 1024 * 1024;
 const char* const kLessonUnreadable = "Файл открыт другим приложением или поврежден.";
 // A document too large for the memory left; the container bounds every read by the file's
 // size, so only a huge file gets here.
@@ -43,7 +51,7 @@ ObjectRecord::Accept acceptedTypes(LoadJob::Kind kind) {
 LoadJob::LoadJob(Kind kind, XmlStorage& storage, const QString& localPath, FragmentSink& sink,
                  QObject* parent)
     : QObject(parent), m_kind(kind), m_storage(storage), m_path(localPath), m_sink(sink),
-      m_maxInFlight(std::max(2, 2 * QThreadPool::globalInstance()->maxThreadCount())),
+      m_maxInFlight(std::max(2, 2 * decodePool().maxThreadCount())),
       m_abandoned(std::make_shared<std::atomic<bool>>(false)),
       m_alive(std::make_shared<bool>(true)) {
     // Queued: the step runs from the job's own event, never inside the watcher's signal.
@@ -122,10 +130,19 @@ void LoadJob::step() {
     const std::shared_ptr<bool> alive = m_alive;
     m_inStep = true;
     bool going = true;
-    if (!m_opened)
+    if (!m_opened) {
         going = open();
-    else if (canRead())
-        going = readOne();
+    } else {
+        // Records for a few milliseconds per turn: a turn of the event loop per record would
+        // make a file of thousands of small pictures take seconds of turns alone.
+        QElapsedTimer slice;
+        slice.start();
+        while (going && canRead()) {
+            going = readOne() && deliverReady();
+            if (slice.elapsed() >= kStepSliceMs)
+                break;
+        }
+    }
     if (going)
         going = deliverReady();
     if (going && !canRead() && m_pending.empty())
@@ -152,7 +169,9 @@ void LoadJob::scheduleNext() {
 }
 
 bool LoadJob::canRead() const {
-    return m_opened && !m_ending && m_next < m_records.size() && m_inFlight < m_maxInFlight;
+    return m_opened && !m_ending && m_next < m_records.size() &&
+           (m_inFlight < m_maxInFlight ||
+            (m_inFlight < kMaxSmallInFlight && m_inFlightBytes < kSmallInFlightBytes));
 }
 
 bool LoadJob::stopped() {
@@ -246,6 +265,7 @@ bool LoadJob::readOne() {
     auto decode = std::make_shared<Decode>();
     decode->record = std::move(*record);
     decode->bytes = bytes;
+    decode->encodedSize = bytes.size();
     if (m_sink.sizesPictures()) {
         const QSize pixels = PictureImage::headerSize(bytes);
         if (pixels.isValid() && !pixels.isEmpty()) {
@@ -257,21 +277,21 @@ bool LoadJob::readOne() {
             }
         }
     }
-    QFuture<void> future =
-        QtConcurrent::run(QThreadPool::globalInstance(), [decode, abandoned = m_abandoned] {
-            if (abandoned->load())
-                return;
-            try {
-                decode->picture = decode->record.makePicture(decode->bytes, decode->shown);
-            } catch (const Err& e) {
-                decode->error = e.text();
-            } catch (...) {
-                decode->error = QString::fromLatin1(kDecodeFailure);
-            }
-            decode->bytes = QByteArray(); // the picture holds its own reference
-        });
+    QFuture<void> future = QtConcurrent::run(&decodePool(), [decode, abandoned = m_abandoned] {
+        if (abandoned->load())
+            return;
+        try {
+            decode->picture = decode->record.makePicture(decode->bytes, decode->shown);
+        } catch (const Err& e) {
+            decode->error = e.text();
+        } catch (...) {
+            decode->error = QString::fromLatin1(kDecodeFailure);
+        }
+        decode->bytes = QByteArray(); // the picture holds its own reference
+    });
     m_pending.push_back({std::move(decode), std::move(future)});
     ++m_inFlight;
+    m_inFlightBytes += m_pending.back().decode->encodedSize;
     return true;
 }
 
@@ -295,6 +315,7 @@ bool LoadJob::deliverFront() {
     m_pending.pop_front();
     if (front.decode) {
         --m_inFlight;
+        m_inFlightBytes -= front.decode->encodedSize;
         const std::shared_ptr<Decode> decode = std::move(front.decode);
         const bool loaded = decode->picture != nullptr;
         if (loaded)

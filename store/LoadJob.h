@@ -24,10 +24,10 @@ class XmlStorage;
 // reported to the sink (pictureFailed), which decides how to tell the user; only a failure
 // that ends the load (the file, its document, a missing picture stream) is shown here.
 //
-// start() returns at once and the load goes on from the event loop, one record read per
-// event-loop turn, so the thread that shows the window is never held for longer than one
-// record's read (or one message). runToEnd() does the same work blocking, without any event
-// loop (tools and tests).
+// start() returns at once and the load goes on from the event loop, reading records for a
+// few milliseconds per event-loop turn, so the thread that shows the window is never held
+// for much longer than that (or one record's read, or one message). runToEnd() does the same work
+// blocking, without any event loop (tools and tests).
 //
 // cancel() ends the load at once: nothing more reaches the sink, the container or the
 // document, and decodes not yet started are dropped. The destructor cancels and waits for the
@@ -66,7 +66,7 @@ public:
     // One of the job's calls is on the stack now; destroying it is then left to its owner's
     // next chance (the job copes either way, but Qt's own callers may not).
     bool isInStep() const { return m_inStep; }
-    // Pictures allowed to decode ahead of delivery.
+    // Pictures allowed to decode ahead of delivery (more while they are small).
     int maxInFlight() const { return m_maxInFlight; }
 
 signals:
@@ -115,6 +115,7 @@ private:
     std::size_t m_next = 0;
     int m_maxInFlight;
     int m_inFlight = 0;
+    qint64 m_inFlightBytes = 0; // encoded bytes of the pictures in flight
     std::deque<Pending> m_pending;
     QFutureWatcher<void> m_watcher;
     std::shared_ptr<std::atomic<bool>> m_abandoned;

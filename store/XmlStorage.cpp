@@ -6,6 +6,8 @@
 #include "GsfSupport.h"
 
 #include <QFile>
+#include <QHash>
+#include <QSet>
 
 #include <cstdio>
 #include <map>
@@ -71,9 +73,17 @@ struct XmlStorage::ReadState {
     // they never exceed the file; a file whose chains share sectors cannot make us
     // allocate more than that either.
     qint64 readBudget = 0;
-    std::vector<QString> names;                        // root children by index
+    std::vector<QString> names; // root children by index
+    // The first child of each name, and of each name folded to upper case: a record naming
+    // its stream in another letter case is found without folding every name again.
+    QHash<QString, int> byName;
+    QHash<QString, int> byFoldedName;
     std::map<QByteArray, int> streamCache;             // picture name (bytewise) -> child index
     std::map<int, std::optional<QByteArray>> contents; // child index -> bytes read
+    // The child findStream opened last, for the read that follows: libgsf walks its list of
+    // children to open one, so a file of many streams is not walked twice per stream.
+    int lastFound = -1;
+    Ref<GsfInput> lastFoundInput;
 };
 
 struct XmlStorage::WriteState {
@@ -82,7 +92,7 @@ struct XmlStorage::WriteState {
     Ref<GsfOutput> sink;
     Ref<GsfOutfile> outfile;
     std::shared_ptr<gsfsupport::OpenOutput> current;
-    std::vector<QString> foldedNames; // names created so far, upper-cased
+    QSet<QString> foldedNames; // names created so far, upper-cased
     bool incomplete = false;
 
     ~WriteState() {
@@ -202,6 +212,11 @@ bool XmlStorage::openRead(const QString& localPath, bool shared) {
         for (int i = 0; i < count; ++i) {
             const char* name = gsf_infile_name_by_index(state->infile.get(), i);
             state->names.push_back(name ? QString::fromUtf8(name) : QString());
+            const QString folded = foldCase(state->names.back());
+            if (!state->byName.contains(state->names.back()))
+                state->byName.insert(state->names.back(), i);
+            if (!state->byFoldedName.contains(folded))
+                state->byFoldedName.insert(folded, i);
         }
     }
     if (!state->infile || trap.trapped()) {
@@ -246,25 +261,21 @@ void XmlStorage::openLocalForUpdate(const QString& localPath) {
 int XmlStorage::findStream(const QString& name) const {
     if (!m_read || !isValidStreamName(name))
         return -1;
-    const auto& names = m_read->names;
-    int found = -1;
-    for (int i = 0; i < int(names.size()) && found < 0; ++i)
-        if (names[size_t(i)] == name)
-            found = i;
-    if (found < 0) {
-        const QString folded = foldCase(name);
-        for (int i = 0; i < int(names.size()) && found < 0; ++i)
-            if (names[size_t(i)].size() == name.size() && foldCase(names[size_t(i)]) == folded)
-                found = i;
-    }
+    int found = m_read->byName.value(name, -1);
+    if (found < 0)
+        found = m_read->byFoldedName.value(foldCase(name), -1);
     if (found < 0)
         return -1;
     // A storage is not a stream. An entry that cannot even be opened is a damaged stream:
     // it is found, and reading it fails (readStream).
     LogTrap trap;
     Ref<GsfInput> child(gsf_infile_child_by_index(m_read->infile.get(), found));
-    if (child && !trap.trapped() && isStorage(child.get()))
+    if (!child || trap.trapped())
+        return found;
+    if (isStorage(child.get()))
         return -1;
+    m_read->lastFound = found;
+    m_read->lastFoundInput = std::move(child);
     return found;
 }
 
@@ -279,7 +290,13 @@ std::optional<QByteArray> XmlStorage::readStream(int index, qint64 limit) {
         return std::nullopt;
     };
     LogTrap trap;
-    Ref<GsfInput> child(gsf_infile_child_by_index(read.infile.get(), index));
+    Ref<GsfInput> child;
+    if (read.lastFound == index && read.lastFoundInput)
+        child = std::move(read.lastFoundInput);
+    else
+        child.reset(gsf_infile_child_by_index(read.infile.get(), index));
+    read.lastFound = -1;
+    read.lastFoundInput.reset();
     if (!child || trap.trapped())
         return fail();
     const gsf_off_t size = gsf_input_size(child.get());
@@ -333,9 +350,8 @@ std::int32_t XmlStorage::beginStream(const QString& name) {
         return kInvalidName;
     auto& write = *m_write;
     const QString folded = foldCase(name);
-    for (const QString& existing : write.foldedNames)
-        if (existing == folded)
-            return kFileAlreadyExists;
+    if (write.foldedNames.contains(folded))
+        return kFileAlreadyExists;
     if (write.current) {
         write.current->finish();
         write.incomplete |= write.current->failed;
@@ -348,7 +364,7 @@ std::int32_t XmlStorage::beginStream(const QString& name) {
         return kWriteFault;
     write.current = std::make_shared<gsfsupport::OpenOutput>();
     write.current->output = std::move(child);
-    write.foldedNames.push_back(folded);
+    write.foldedNames.insert(folded);
     return kOk;
 }
 

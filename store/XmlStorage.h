@@ -126,7 +126,7 @@ private:
 
     void createAt(const QString& localPath, int openFd);
     bool openRead(const QString& localPath, bool shared);
-    // Index of the root child called name (exact match first, then ignoring case); -1 if
+    // Index of the first root child called name (exact match first, then ignoring case); -1 if
     // there is none or it is a storage rather than a stream. A damaged entry is found.
     int findStream(const QString& name) const;
     // Content of root child index, cached; nullopt when it cannot be read or is longer

@@ -12,6 +12,7 @@
 #include "LoadDlg.h"
 #include "PictureImage.h"
 #include "PictureNames.h"
+#include "PictureReady.h"
 #include "PreviewTarget.h"
 #include "ResourceIds.h"
 #include "StripGeometry.h"
@@ -53,6 +54,9 @@ KovrelView::KovrelView(QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     viewport()->setMouseTracking(true);
+    // Plates decoded off this thread for the size they are shown at are drawn once ready.
+    connect(&PictureReady::instance(), &PictureReady::prepared, viewport(),
+            [this] { viewport()->update(); });
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent); // every paint covers the whole area
     viewport()->setCursor(Cursors::cursor(ResId::kCurPoint));
     viewport()->setAcceptDrops(true);

@@ -4,6 +4,7 @@
 #include "Instances.h"
 #include "LessonTarget.h"
 #include "PanelPlacement.h"
+#include "PictureImage.h"
 #include "PreView.h"
 #include "PreviewFit.h"
 #include "ScriptedWindowServices.h"
@@ -306,6 +307,40 @@ private slots:
         view.showPicture(nullptr);
         QCOMPARE(animation.last().at(0).toBool(), false);
         QVERIFY(!view.currentPicture());
+    }
+
+    // The preview never decodes on its own thread: a picture shown larger than the copy it
+    // came with is painted at once with that copy stretched, and repainted whole once the
+    // thread pool has decoded it; an animation waits on each frame the same way.
+    void paintsBeforeTheDecode_data() {
+        QTest::addColumn<bool>("gif");
+        QTest::newRow("still, decoded at its row size") << false;
+        QTest::newRow("animated") << true;
+    }
+    void paintsBeforeTheDecode() {
+        QFETCH(bool, gif);
+        PictureImage::setDrawingWithoutDecoding(true);
+        PreView view(QStringLiteral("/content/"));
+        view.resize(640, 480);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        BmpRectStream row;
+        row.setBGif(gif);
+        row.loadFromStream(gif ? gifbytes::build(64, 48, {{0, 2, true}, {1, 2, true}})
+                               : imagebytes::encode(imagebytes::quadrants(1600, 1200), "jpeg"),
+                           "p", {0, 0}, {0, 100}, QSize(40, 30));
+        view.showPicture(row.clone());
+        view.repaint();
+        const int layers = view.layerCount();
+        QVERIFY(layers >= 1);
+        PictureImage* shown = view.currentPicture()->image();
+        QVERIFY(shown->isStandingIn());
+        QTRY_VERIFY(!shown->isStandingIn());
+        QVERIFY(view.layerCount() > layers);
+        if (gif) // the second frame came and went
+            QTRY_VERIFY(view.currentPicture()->frameIndex() == 0 && !shown->isStandingIn() &&
+                        view.layerCount() > layers + 2);
+        PictureImage::setDrawingWithoutDecoding(false);
     }
 
     // A stroke drawn with the mouse is held in plate units: drawn where the pointer went, and

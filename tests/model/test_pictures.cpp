@@ -3,6 +3,7 @@
 #include "Cp1251.h"
 #include "Err.h"
 #include "GifBytes.h"
+#include "HostileImages.h"
 #include "ImageBytes.h"
 #include "LessFile.h"
 #include "PictureFiles.h"
@@ -112,6 +113,8 @@ private slots:
     void readWholeHoldsJustTheFile();
     void overlongPngChunks_data();
     void overlongPngChunks();
+    void untrustedPictures_data();
+    void untrustedPictures();
 };
 
 void TestPictures::loadAppliesStoredScale() {
@@ -465,6 +468,45 @@ void TestPictures::overlongPngChunks() {
     QCOMPARE(bool(image), decodes);
     if (image)
         QCOMPARE(image->fullImage().pixelColor(3, 2), QColor(Qt::red));
+}
+
+// What a header claims is held to the limits before the decoder is asked: the screen a GIF
+// composes every frame on, the decoding work of an animation's frames, a JPEG's scans (each
+// walks every block again). Pictures within them decode as before. frames 0: refused.
+void TestPictures::untrustedPictures_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("frames");
+    QTest::addColumn<int>("firstDelayMs");
+    QTest::newRow("GIF screen of 65535 x 1024, 2 KB: a bomb")
+        << hostile::canvasGif(65535, 1024, 100) << 0 << 0;
+    QTest::newRow("GIF screen over the pixel limit") << hostile::canvasGif(9000, 9000, 2) << 0 << 0;
+    QTest::newRow("GIF screen of 65282 x 254, 2 KB: a bomb")
+        << hostile::canvasGif(65282, 254, 50) << 0 << 0;
+    QTest::newRow("animation past the frame budget loops early")
+        << hostile::canvasGif(2048, 2048, 300) << 256 << 100;
+    QTest::newRow("normal animated GIF") << gifbytes::build(8, 6, frames(3, 8)) << 3 << 80;
+    QTest::newRow("JPEG of 100 scans") << hostile::manyScanJpeg(512, 99) << 1 << 0;
+    QTest::newRow("JPEG of 101 scans") << hostile::manyScanJpeg(512, 100) << 0 << 0;
+    QTest::newRow("JPEG of 10,000 scans") << hostile::manyScanJpeg(64, 10000) << 0 << 0;
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    writer.write(imagebytes::quadrants(1600, 1200));
+    QTest::newRow("normal progressive JPEG") << buffer.data() << 1 << 0;
+}
+
+void TestPictures::untrustedPictures() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, frames);
+    QFETCH(int, firstDelayMs);
+    const std::unique_ptr<PictureImage> image = PictureImage::decode(bytes);
+    QCOMPARE(image ? image->frameCount() : 0, frames);
+    if (image) {
+        QCOMPARE(image->firstFrameDelayMs(), firstDelayMs);
+        QVERIFY(image->selectFrame(std::min(frames - 1, 1)));
+        QVERIFY(!image->fullImage().isNull());
+    }
 }
 
 QTEST_MAIN(TestPictures)

@@ -441,7 +441,10 @@ private slots:
     }
     void commandDuringLoad() {
         QFETCH(QString, command);
-        const QString first = fragment("first.frag", plates(12, {200, 150}));
+        // Enough large plates that the load surely outlasts a few turns of the event loop
+        // (it reads and decodes ahead for several milliseconds a turn).
+        constexpr int kFirstPlates = 40;
+        const QString first = fragment("first.frag", plates(kFirstPlates, {1200, 900}));
         const QString second = fragment("second.frag", plates(2, {30, 80}));
         auto view = makeView();
         QSignalSpy chosen(view.get(), &KovrelView::pictureChosen);
@@ -477,7 +480,7 @@ private slots:
         }
         QTRY_VERIFY(!view->isLoading());
         QTest::qWait(50); // a cancelled load would deliver by now
-        const std::size_t expected = command == "topic" ? 2 : command == "clear" ? 0 : 12;
+        const std::size_t expected = command == "topic" ? 2 : command == "clear" ? 0 : kFirstPlates;
         if (command == "cancel") {
             QVERIFY(view->scene().shapes().size() >= seenMeanwhile);
             QVERIFY(view->scene().shapes().size() < expected);

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QObject>
+
+// Tells the views that a picture decode made on the thread pool for drawing is ready: they
+// repaint, and the picture then draws it (see PictureImage::setDrawingWithoutDecoding).
+// Lives on the thread that shows the windows; any thread may notify.
+class PictureReady : public QObject {
+    Q_OBJECT
+public:
+    // Made on first use, which must be on the windows' thread.
+    static PictureReady& instance();
+    // Safe from any thread: prepared() is emitted on the windows' thread.
+    void notify();
+
+signals:
+    void prepared();
+
+private:
+    PictureReady() = default;
+};
