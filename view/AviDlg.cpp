@@ -176,6 +176,13 @@ void AviDlg::open(const QString& name) {
                         showNote(QStringLiteral("Нет декодера для видеоролика «%1».").arg(m_name));
                     return;
                 }
+                if (status == QMediaPlayer::LoadedMedia && m_player &&
+                    m_player->playbackState() == QMediaPlayer::StoppedState) {
+                    // Paused at its start, the clip shows its first frame with the play bar
+                    // under it: the bar is where it stays once the clip plays, not over the
+                    // plate's title until then.
+                    m_player->pause();
+                }
                 if (status == QMediaPlayer::LoadedMedia && m_player && !m_clipSize.isValid()) {
                     QSize size = m_player->metaData().value(QMediaMetaData::Resolution).toSize();
                     const QList<QMediaMetaData> tracks = m_player->videoTracks();

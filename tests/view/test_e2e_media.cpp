@@ -83,15 +83,23 @@ private slots:
         avi->open("perekrestok.avi");
         QVERIFY2(avi->note().isEmpty(), qPrintable(avi->note()));
         QTRY_VERIFY_WITH_TIMEOUT(avi->player()->mediaStatus() == QMediaPlayer::LoadedMedia, 15000);
-        QTest::qWait(500);
-        QCOMPARE(avi->player()->playbackState(), QMediaPlayer::StoppedState);
+        // Waiting for its play button: its first frame shows, the play bar under it, and the
+        // bar stays there once it plays.
+        QTRY_VERIFY_WITH_TIMEOUT(avi->picture()->isVisible() && avi->picture()->height() > 0,
+                                 15000);
+        QTest::qWait(300);
+        QCOMPARE(avi->player()->playbackState(), QMediaPlayer::PausedState);
         QCOMPARE(avi->player()->position(), 0);
+        QToolButton* play = avi->playButton();
+        const QPoint barBefore = play->mapTo(avi, QPoint(0, 0));
+        QVERIFY(barBefore.y() >= avi->picture()->height());
         shot("video-waiting");
 
         QSignalSpy frames(avi->videoSink(), &QVideoSink::videoFrameChanged);
         QTest::mouseClick(avi->playButton(), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(frames.count() >= 10, 15000);
         QVERIFY(avi->player()->position() > 0);
+        QCOMPARE(play->mapTo(avi, QPoint(0, 0)), barBefore);
         // 640 px wide window: the clip at 63 % of its own size.
         const QSize clip = avi->picture()->frameSize();
         QCOMPARE(avi->picture()->width(), clip.width() * AviDlg::zoomPercent(640) / 100);
