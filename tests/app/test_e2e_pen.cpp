@@ -223,7 +223,7 @@ private slots:
         QCOMPARE(show->text(), QStringLiteral("Показать все из темы"));
         pointer.click(frame->plateMenu(), frame->plateMenu()->actionGeometry(show).center());
         QTRY_VERIFY(preview.isPlaying());
-        QTRY_VERIFY(frame->isFullScreen());
+        QTRY_VERIFY_WITH_TIMEOUT(frame->isFullScreen(), 15000);
         QTest::qWait(800); // the window manager's full screen, then the fit
         QCOMPARE(preview.position(), 0);
         QVERIFY(preview.strokes()->isEmpty()); // the played copy is another picture
