@@ -1,5 +1,6 @@
 #include "SwfWriter.h"
 
+#include <QPolygonF>
 #include <QtMath>
 #include <algorithm>
 #include <map>
@@ -119,6 +120,62 @@ SwfContour& SwfContour::curveTo(QPointF control, QPointF p) {
     return *this;
 }
 
+QPainterPath SwfContour::path() const {
+    QPainterPath p(start);
+    for (const Segment& s : segments) {
+        if (s.curved)
+            p.quadTo(s.control, s.to);
+        else
+            p.lineTo(s.to);
+    }
+    p.closeSubpath();
+    return p;
+}
+
+std::vector<SwfContour> SwfContour::joinOverlaps(const std::vector<SwfContour>& contours) {
+    const auto joinable = [](const SwfContour& c) { return !c.line.isValid(); };
+    std::vector<SwfContour> out;
+    std::vector<bool> taken(contours.size(), false);
+    for (std::size_t i = 0; i < contours.size(); ++i) {
+        if (taken[i])
+            continue;
+        const SwfContour& first = contours[i];
+        if (!joinable(first)) {
+            out.push_back(first);
+            continue;
+        }
+        QPainterPath joined = first.path();
+        bool grew = true;
+        int members = 1;
+        while (grew) { // overlaps chain: a joins c through b
+            grew = false;
+            for (std::size_t j = i + 1; j < contours.size(); ++j) {
+                const SwfContour& other = contours[j];
+                if (taken[j] || !joinable(other) || other.fill != first.fill)
+                    continue;
+                const QPainterPath p = other.path();
+                if (!joined.intersects(p))
+                    continue;
+                joined = joined.united(p);
+                taken[j] = true;
+                grew = true;
+                ++members;
+            }
+        }
+        if (members == 1) {
+            out.push_back(first);
+            continue;
+        }
+        for (const QPolygonF& outline : joined.toSubpathPolygons()) {
+            std::vector<QPointF> points(outline.begin(), outline.end());
+            if (points.size() > 1 && points.front() == points.back())
+                points.pop_back(); // the contour closes itself
+            out.push_back(polygon(points, first.fill));
+        }
+    }
+    return out;
+}
+
 SwfContour SwfContour::polygon(const std::vector<QPointF>& points, QColor fill) {
     SwfContour c;
     c.fill = fill;
@@ -166,7 +223,8 @@ void SwfMovie::appendTag(int code, const QByteArray& body) {
     m_tags.append(body);
 }
 
-int SwfMovie::defineShape(const std::vector<SwfContour>& contours) {
+int SwfMovie::defineShape(const std::vector<SwfContour>& given) {
+    const std::vector<SwfContour> contours = SwfContour::joinOverlaps(given);
     // Style tables: one fill per colour, one line per (width, colour).
     std::vector<QRgb> fills;
     std::vector<std::pair<int, QRgb>> lines;

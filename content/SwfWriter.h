@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QPainterPath>
 #include <QPointF>
 #include <QSize>
 #include <vector>
@@ -27,6 +28,12 @@ struct SwfContour {
     // A circle from eight quadratic arcs, the usual way Flash stores circles.
     static SwfContour circle(QPointF centre, double radius, QColor fill);
     static SwfContour rect(double x, double y, double w, double h, QColor fill);
+
+    // The contours with every group of overlapping outline-less contours of one colour joined
+    // into their union. A player fills one colour's outlines of a shape by the even-odd rule,
+    // so a place two such contours share would show as a hole (the cloud's circles did).
+    static std::vector<SwfContour> joinOverlaps(const std::vector<SwfContour>& contours);
+    QPainterPath path() const;
 };
 
 // An uncompressed SWF movie (version 6): shapes defined once, placed on depths and moved

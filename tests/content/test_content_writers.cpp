@@ -41,6 +41,8 @@ private slots:
     void swfSignedWidth_data();
     void swfSignedWidth();
     void swfMovieStructure();
+    void swfOverlapsFillSolid_data();
+    void swfOverlapsFillSolid();
 
     void recordLinesAsTheSaverWrites_data();
     void recordLinesAsTheSaverWrites();
@@ -154,6 +156,34 @@ void ContentWritersTest::swfSignedWidth() {
     const QByteArray bytes = w.bytes();
     BitReader r(bytes, 0);
     QCOMPARE(r.signedBits(bits), value);
+}
+
+// A player fills one colour's outlines by the even-odd rule: what the shape then covers must
+// be what the contours drawn one over the other cover (no hole where they overlap).
+void ContentWritersTest::swfOverlapsFillSolid_data() {
+    QTest::addColumn<QColor>("second");
+    QTest::addColumn<QPointF>("secondCentre");
+    QTest::addColumn<int>("contours");
+    QTest::newRow("same colour, overlapping: one") << QColor(Qt::white) << QPointF(30, 0) << 1;
+    QTest::newRow("same colour, apart: two") << QColor(Qt::white) << QPointF(200, 0) << 2;
+    QTest::newRow("other colour, overlapping: two") << QColor(Qt::red) << QPointF(30, 0) << 2;
+}
+
+void ContentWritersTest::swfOverlapsFillSolid() {
+    QFETCH(QColor, second);
+    QFETCH(QPointF, secondCentre);
+    const std::vector<SwfContour> given = {SwfContour::circle({0, 0}, 40, Qt::white),
+                                           SwfContour::circle(secondCentre, 40, second)};
+    const std::vector<SwfContour> joined = SwfContour::joinOverlaps(given);
+    QTEST(int(joined.size()), "contours");
+    QPainterPath white;
+    white.setFillRule(Qt::OddEvenFill);
+    for (const SwfContour& c : joined)
+        if (c.fill == QColor(Qt::white))
+            white.addPath(c.path());
+    for (const QPointF& p : {QPointF(0, 0), QPointF(15, 0), QPointF(-35, 0)})
+        QVERIFY2(white.contains(p), qPrintable(QString("%1,%2").arg(p.x()).arg(p.y())));
+    QVERIFY(!white.contains(QPointF(0, 60)));
 }
 
 void ContentWritersTest::swfMovieStructure() {
