@@ -10,6 +10,13 @@ fuzz_seconds=${TM_FUZZ_SECONDS:-20}
 
 bash scripts/setup.sh
 
+# Three builds of one tree (normal, sanitizer, fuzz): a compiler cache makes a second run on
+# the same machine, or a clone in another folder, take minutes instead of most of an hour.
+if command -v ccache >/dev/null 2>&1 && [ -z "${CMAKE_CXX_COMPILER_LAUNCHER:-}" ]; then
+  export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
+  export CCACHE_BASEDIR="$top" CCACHE_NOHASHDIR=true
+fi
+
 if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
 export QT_QPA_PLATFORM=offscreen
 
