@@ -1,5 +1,6 @@
 #include "XmlStorage.h"
 
+#include "CompoundFileReader.h"
 #include "Cp1251.h"
 #include "Err.h"
 #include "FileLock.h"
@@ -20,10 +21,6 @@ using gsfsupport::Ref;
 namespace {
 
 const char* const kMsgCannotOpen = "Не могу открыть файл. Возможно он занят другим приложением.";
-
-// Stream content is read in pieces of this size (one allocation for the whole stream,
-// which the read budget has already bounded by the file's size).
-constexpr qint64 kReadChunk = 1 << 20;
 
 // Windows refuses these in element names; libgsf would write them.
 bool isValidStreamName(const QString& name) {
@@ -58,32 +55,24 @@ std::int32_t resultOf(FileLock::Failure failure) {
     }
 }
 
-bool isStorage(GsfInput* child) {
-    return GSF_IS_INFILE(child) && gsf_infile_num_children(GSF_INFILE(child)) >= 0;
-}
-
 } // namespace
 
 struct XmlStorage::ReadState {
     FileLock lock;
-    Ref<GsfInput> input;
-    Ref<GsfInfile> infile;
+    // Reads through the lock's descriptor. Our own reader rather than libgsf's: that one
+    // keeps the directory in a list sorted by insertion, quadratic in the number of streams.
+    CompoundFileReader reader;
     qint64 fileSize = 0;
     // Bytes still allowed to be read. Streams of a sound file do not overlap, so together
     // they never exceed the file; a file whose chains share sectors cannot make us
     // allocate more than that either.
     qint64 readBudget = 0;
-    std::vector<QString> names; // root children by index
     // The first child of each name, and of each name folded to upper case: a record naming
     // its stream in another letter case is found without folding every name again.
     QHash<QString, int> byName;
     QHash<QString, int> byFoldedName;
     std::map<QByteArray, int> streamCache;             // picture name (bytewise) -> child index
     std::map<int, std::optional<QByteArray>> contents; // child index -> bytes read
-    // The child findStream opened last, for the read that follows: libgsf walks its list of
-    // children to open one, so a file of many streams is not walked twice per stream.
-    int lastFound = -1;
-    Ref<GsfInput> lastFoundInput;
 };
 
 struct XmlStorage::WriteState {
@@ -172,7 +161,6 @@ void XmlStorage::createAt(const QString& localPath, int openFd) {
 }
 
 bool XmlStorage::openRead(const QString& localPath, bool shared) {
-    gsfsupport::ensureInitialised();
     auto state = std::make_unique<ReadState>();
     if (!state->lock.acquire(localPath,
                              shared ? FileLock::Access::SharedRead : FileLock::Access::Read)) {
@@ -186,42 +174,20 @@ bool XmlStorage::openRead(const QString& localPath, bool shared) {
     }
     state->fileSize = st.st_size;
     state->readBudget = st.st_size;
-
-    const int fd = ::dup(state->lock.fd());
-    std::FILE* file = fd >= 0 ? ::fdopen(fd, "rb") : nullptr;
-    if (!file) {
-        if (fd >= 0)
-            ::close(fd);
-        m_lastResult = kAccessDenied;
-        return false;
-    }
-    LogTrap trap;
-    GError* error = nullptr;
-    // libgsf owns the FILE from here on (keep_open false) and closes it with the input.
-    state->input.reset(
-        gsf_input_stdio_new_FILE(QFile::encodeName(localPath).constData(), file, FALSE));
-    if (!state->input) {
-        std::fclose(file);
-        m_lastResult = kAccessDenied;
-        return false;
-    }
-    state->infile.reset(gsf_infile_msole_new(state->input.get(), &error));
-    g_clear_error(&error);
-    if (state->infile) {
-        const int count = gsf_infile_num_children(state->infile.get());
-        for (int i = 0; i < count; ++i) {
-            const char* name = gsf_infile_name_by_index(state->infile.get(), i);
-            state->names.push_back(name ? QString::fromUtf8(name) : QString());
-            const QString folded = foldCase(state->names.back());
-            if (!state->byName.contains(state->names.back()))
-                state->byName.insert(state->names.back(), i);
-            if (!state->byFoldedName.contains(folded))
-                state->byFoldedName.insert(folded, i);
-        }
-    }
-    if (!state->infile || trap.trapped()) {
+    if (!state->reader.open(state->lock.fd(), st.st_size)) {
         m_lastResult = kInvalidHeader;
         return false;
+    }
+    const std::vector<CompoundFileReader::Child>& children = state->reader.rootChildren();
+    state->byName.reserve(qsizetype(children.size()));
+    state->byFoldedName.reserve(qsizetype(children.size()));
+    for (int i = 0; i < int(children.size()); ++i) {
+        const QString& name = children[size_t(i)].name;
+        const QString folded = foldCase(name);
+        if (!state->byName.contains(name))
+            state->byName.insert(name, i);
+        if (!state->byFoldedName.contains(folded))
+            state->byFoldedName.insert(folded, i);
     }
     m_read = std::move(state);
     m_lastResult = kOk;
@@ -266,16 +232,10 @@ int XmlStorage::findStream(const QString& name) const {
         found = m_read->byFoldedName.value(foldCase(name), -1);
     if (found < 0)
         return -1;
-    // A storage is not a stream. An entry that cannot even be opened is a damaged stream:
-    // it is found, and reading it fails (readStream).
-    LogTrap trap;
-    Ref<GsfInput> child(gsf_infile_child_by_index(m_read->infile.get(), found));
-    if (!child || trap.trapped())
-        return found;
-    if (isStorage(child.get()))
+    // A storage is not a stream. A damaged stream is found, and reading it fails
+    // (readStream).
+    if (m_read->reader.rootChildren()[size_t(found)].storage)
         return -1;
-    m_read->lastFound = found;
-    m_read->lastFoundInput = std::move(child);
     return found;
 }
 
@@ -283,36 +243,16 @@ std::optional<QByteArray> XmlStorage::readStream(int index, qint64 limit) {
     auto& read = *m_read;
     if (auto cached = read.contents.find(index); cached != read.contents.end())
         return cached->second;
-
-    auto fail = [&]() -> std::optional<QByteArray> {
+    const qint64 size = qint64(read.reader.rootChildren()[size_t(index)].size);
+    std::optional<QByteArray> bytes;
+    if (size >= 0 && size <= read.readBudget && size <= limit)
+        bytes = read.reader.read(index, limit);
+    read.contents[index] = bytes;
+    if (!bytes) {
         m_lastResult = kReadFault;
-        read.contents[index] = std::nullopt;
         return std::nullopt;
-    };
-    LogTrap trap;
-    Ref<GsfInput> child;
-    if (read.lastFound == index && read.lastFoundInput)
-        child = std::move(read.lastFoundInput);
-    else
-        child.reset(gsf_infile_child_by_index(read.infile.get(), index));
-    read.lastFound = -1;
-    read.lastFoundInput.reset();
-    if (!child || trap.trapped())
-        return fail();
-    const gsf_off_t size = gsf_input_size(child.get());
-    if (size < 0 || size > read.readBudget || size > limit)
-        return fail();
-    QByteArray bytes(qsizetype(size), Qt::Uninitialized);
-    for (qint64 done = 0; done < size;) {
-        const qint64 piece = std::min<qint64>(kReadChunk, size - done);
-        if (!gsf_input_read(child.get(), size_t(piece),
-                            reinterpret_cast<guint8*>(bytes.data() + done)) ||
-            trap.trapped())
-            return fail();
-        done += piece;
     }
     read.readBudget -= size;
-    read.contents[index] = bytes;
     m_lastResult = kOk;
     return bytes;
 }
@@ -447,14 +387,14 @@ std::vector<XmlStorage::StreamEntry> XmlStorage::rootStreams() const {
     std::vector<StreamEntry> entries;
     if (!m_read)
         return entries;
-    for (int i = 0; i < int(m_read->names.size()); ++i) {
-        LogTrap trap;
-        Ref<GsfInput> child(gsf_infile_child_by_index(m_read->infile.get(), i));
-        if (child && isStorage(child.get()))
+    const std::vector<CompoundFileReader::Child>& children = m_read->reader.rootChildren();
+    for (int i = 0; i < int(children.size()); ++i) {
+        const CompoundFileReader::Child& child = children[size_t(i)];
+        if (child.storage)
             continue;
         StreamEntry entry;
-        entry.name = m_read->names[size_t(i)];
-        entry.size = child && !trap.trapped() ? qint64(gsf_input_size(child.get())) : -1;
+        entry.name = child.name;
+        entry.size = m_read->reader.isReadable(i) ? qint64(child.size) : -1;
         entries.push_back(entry);
     }
     return entries;

@@ -120,6 +120,24 @@ std::vector<MalformedFile> malformedFiles() {
         add("directory-sibling-is-root.frag", f.bytes);
     }
     {
+        // The root's child has the other entry on both sides: one entry reached twice.
+        Fragment f = fragment();
+        const qint64 root = f.layout.dirEntryOffset(0);
+        const std::uint32_t top = CfbBuilder::get32(f.bytes, root + CfbBuilder::kDirChild);
+        const qint64 topEntry = f.layout.dirEntryOffset(top);
+        const std::uint32_t other = top == 1 ? 2 : 1;
+        CfbBuilder::put32(f.bytes, topEntry + CfbBuilder::kDirLeft, other);
+        CfbBuilder::put32(f.bytes, topEntry + CfbBuilder::kDirRight, other);
+        add("directory-shared-entry.frag", f.bytes);
+    }
+    {
+        // The mini stream's own chain (the root entry's) leads back to itself.
+        Fragment f = fragment();
+        const std::uint32_t start = f.layout.miniStreamStart;
+        CfbBuilder::put32(f.bytes, f.layout.fatEntryOffset(start), start);
+        add("mini-stream-chain-loop.frag", f.bytes);
+    }
+    {
         Fragment f = fragment();
         CfbBuilder::put64(f.bytes, f.layout.dirEntryOffset(1) + CfbBuilder::kDirSize, 0x7FFFFFF0);
         add("xml-size-past-end.frag", f.bytes);

@@ -294,6 +294,33 @@ private slots:
         }
     }
 
+    // The root's streams are listed shorter names first, then by their upper-cased UTF-16
+    // units, whatever order the directory holds them in; a name in another case finds its
+    // stream.
+    void rootStreamsInNameOrder() {
+        const QStringList ordered = {"a",  "B",   "AA",  "ab",   "Zz",   "[x",
+                                     "_x", "xml", "zZ1", "Знак", "c.jpg"};
+        for (int version : {3, 4}) {
+            CfbBuilder builder(version);
+            for (qsizetype i = ordered.size(); i-- > 0;)
+                builder.addStream(ordered[i], ordered[i].toUtf8());
+            const QString file = path(QStringLiteral("ordered.frag"));
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(builder.build());
+            f.close();
+            XmlStorage storage;
+            storage.openLocalForUpdate(file);
+            QStringList listed;
+            for (const XmlStorage::StreamEntry& entry : storage.rootStreams())
+                listed << entry.name;
+            QCOMPARE(listed, ordered);
+            QCOMPARE(storage.openPictureStream("zz1"), QByteArray("zZ1"));
+            QCOMPARE(storage.openPictureStream(cp1251::fromUnicode(u"ЗНАК"_qs).value()),
+                     QString("Знак").toUtf8());
+        }
+    }
+
     void storageIsNotAPictureStream() {
         CfbBuilder builder;
         builder.addStream(QStringLiteral("xml"), "<a>\n</a>\n");
@@ -329,8 +356,10 @@ private slots:
             {"directory-chain-loop.frag", {kCannotOpen, {}}},
             {"directory-loop.frag", {kCannotOpen, {}}},
             {"directory-sibling-is-root.frag", {kCannotOpen, {}}},
+            {"directory-shared-entry.frag", {kCannotOpen, {}}},
             {"fat-chain-loop.frag", {"Failed Read Xml", "ok"}},
             {"mini-chain-loop.frag", {"Failed Read Xml", "ok"}},
+            {"mini-stream-chain-loop.frag", {"Failed Read Xml", "ok"}},
             {"xml-size-past-end.frag", {kCannotOpen, {}}},
             {"stream-size-past-end.frag", {kCannotOpen, {}}},
             {"stream-start-past-end.frag", {{}, "empty"}},
