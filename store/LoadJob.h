@@ -68,6 +68,8 @@ public:
     bool isInStep() const { return m_inStep; }
     // Pictures allowed to decode ahead of delivery (more while they are small).
     int maxInFlight() const { return m_maxInFlight; }
+    // The "Object" records of the document; 0 until it was read.
+    int recordCount() const { return int(m_records.size()); }
 
 signals:
     // Once, after the last outcome; never after cancel().
