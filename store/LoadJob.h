@@ -25,9 +25,9 @@ class FragmentSink;
 // that ends the load (the file, its document, a missing picture stream) is shown here.
 //
 // start() returns at once and the load goes on from the event loop, reading records for a
-// few milliseconds per event-loop turn (a lesson's container is opened on a worker first), so the thread that shows the window is never held
-// for much longer than that (or one record's read, or one message). runToEnd() does the same work
-// blocking, without any event loop (tools and tests).
+// few milliseconds per event-loop turn (a lesson's container is opened on a worker first), so the
+// thread that shows the window is never held for much longer than that (or one record's read, or
+// one message). runToEnd() does the same work blocking, without any event loop (tools and tests).
 //
 // cancel() ends the load at once: nothing more reaches the sink, the container or the
 // document, and decodes not yet started are dropped. The destructor cancels and waits for the
