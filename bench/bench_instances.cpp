@@ -79,6 +79,7 @@ int runFirst(const QString& path) {
     NoDisplay display;
     Lesson lesson(display);
     lesson.loadLessonFile(path);
+    lesson.finishLoad();
     QTextStream out(stdout);
     out << "open " << pictures(lesson) << Qt::endl;
     QTextStream in(stdin);
@@ -109,6 +110,7 @@ void tryOpenAndSave(Lesson& second, ScriptedWindowServices& services, const QStr
                     Tries& tries) {
     services.messages.clear();
     second.loadLessonFile(path);
+    second.finishLoad();
     ++tries.opens;
     if (pictures(second) == 0 && second.scene().filePath().isEmpty() &&
         services.messageTexts().contains(kOpenRefused))
@@ -202,6 +204,7 @@ int main(int argc, char** argv) {
 
     services.messages.clear();
     second.loadLessonFile(path);
+    second.finishLoad();
     const int afterQuit = pictures(second);
 
     std::printf("before the rounds: second instance opens refused %d/%d, saves refused %d/%d, "

@@ -157,6 +157,7 @@ int main(int argc, char** argv) {
                 ++failures;
             services.chosenFiles.enqueue(lessonPath);
             row.openLessonAndRelayout();
+            row.lesson().finishLoad();
             if (lessonPictures(row) != kPlates)
                 ++failures;
 

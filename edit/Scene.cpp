@@ -106,6 +106,15 @@ bool Scene::isLoading() const {
     return m_load && m_load->job->isRunning();
 }
 
+void Scene::finishLoad() {
+    if (isLoading())
+        m_load->job->runToEnd();
+}
+
+int Scene::loadRecordCount() const {
+    return m_load ? m_load->job->recordCount() : 0;
+}
+
 Scene::Load& Scene::startLoad(bool fragment, const QString& path, FragmentSink* listener) {
     clear();
     auto load = std::make_unique<Load>();

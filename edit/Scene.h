@@ -100,6 +100,10 @@ public:
     bool loadLesson(const QString& path, FragmentSink* listener = nullptr);
     bool isLoading() const;
     void cancelLoad();
+    // Finishes a load that runs here and now (blocking; its done follows): tools and tests.
+    void finishLoad();
+    // The records of the running load's document (0 until it was read, or without a load).
+    int loadRecordCount() const;
 
     // Takes path as the file path, then writes the list's stored pictures in list order;
     // false (after its message) when the lesson is not on disk, the old file kept. A load

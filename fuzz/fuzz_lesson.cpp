@@ -109,6 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         Lesson lesson(display);
         lesson.openLesson();
+        lesson.finishLoad();
         if (pictureCount(lesson.scene()) > 0) {
             QImage canvas(64, 48, QImage::Format_ARGB32_Premultiplied);
             ViewTransform vt;
@@ -139,6 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Lesson reopened(display);
         answers.open = copy;
         reopened.openLesson();
+        reopened.finishLoad();
         if (pictureCount(reopened.scene()) != saved)
             std::abort(); // saved as done, yet the copy lost pictures
     }

@@ -223,6 +223,10 @@ void LessView::undoEdit() {
 }
 
 void LessView::relayout() {
+    if (m_lesson.isLoading()) {
+        m_lesson.whenLoaded([this] { relayout(); });
+        return;
+    }
     // A row laid out again starts at x = 0 instead of 30: without a new fit its first picture
     // would stand partly left of the pane.
     fitToHeight();
@@ -393,8 +397,9 @@ void LessView::keyPressEvent(QKeyEvent* event) {
 }
 
 void LessView::dragEnterEvent(QDragEnterEvent* event) {
-    // One drop at a time: the next would add to a row still growing.
-    if (isDropping() || drops::plan(event->mimeData(), drops::Target::LessonRow).empty() ||
+    // One drop at a time: the next would add to a row still growing (so would a lesson load).
+    if (isDropping() || m_lesson.isLoading() ||
+        drops::plan(event->mimeData(), drops::Target::LessonRow).empty() ||
         !drops::acceptAsCopy(event))
         event->ignore();
 }
@@ -414,7 +419,7 @@ void LessView::dropEvent(QDropEvent* event) {
 }
 
 void LessView::addDropped(const std::vector<drops::Action>& actions) {
-    if (isDropping())
+    if (isDropping() || m_lesson.isLoading())
         return;
     QStringList pictures;
     for (const drops::Action& action : actions) {
@@ -432,6 +437,14 @@ void LessView::addDropped(const std::vector<drops::Action>& actions) {
     }
     if (pictures.isEmpty())
         return;
+    // Pictures dropped with a lesson join it once it is in.
+    m_lesson.whenLoaded([this, pictures = std::move(pictures)]() mutable {
+        if (!isDropping())
+            addDroppedPictures(std::move(pictures));
+    });
+}
+
+void LessView::addDroppedPictures(QStringList pictures) {
     m_drop = std::make_unique<PictureDrop>(m_lesson, std::move(pictures), this);
     // The drop's own signal is on the stack when it ends: it goes from the event loop.
     connect(m_drop.get(), &PictureDrop::finished, this,

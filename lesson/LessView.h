@@ -11,6 +11,7 @@
 #include <QColor>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -57,7 +58,7 @@ public:
     void undoEdit();
     // The menu's and the palette's "Открыть": open, then fit and scroll sizes.
     void openLessonAndRelayout();
-    // Fit, scroll sizes and a repaint.
+    // Fit, scroll sizes and a repaint; for a lesson still loading, when its load has ended.
     void relayout();
 
     // The anchor point goes to the first picture's left edge at the top of the pane, and the
@@ -77,6 +78,7 @@ public:
     void updateScrollSizes() override;
     void invalidate() override;
     void resetAnchor() override;
+    QWidget* loadingWindowOwner() override { return this; }
 
     // LessonTarget
     void addPicture(std::unique_ptr<BmpRect> picture) override;
@@ -134,6 +136,7 @@ private:
     // are modal: the file manager must not wait for them). Pictures are added in steps
     // (PictureDrop).
     void addDropped(const std::vector<drops::Action>& actions);
+    void addDroppedPictures(QStringList pictures);
 
     Lesson m_lesson{*this};
     ViewTransform m_vt;

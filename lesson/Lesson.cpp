@@ -9,10 +9,16 @@
 #include "Instances.h"
 #include "LessFile.h"
 #include "LessonDisplay.h"
+#include "LoadDlg.h"
 #include "Shape.h"
 
+#include <QApplication>
 #include <QFileInfo>
+#include <QPointer>
+#include <QWidget>
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -39,20 +45,6 @@ bool hasPicture(const Scene& scene) {
     return scene.firstPicture() != nullptr;
 }
 
-// A lesson's pictures that did not decode, kept for one message once the lesson is in.
-class LoadFailures final : public FragmentSink {
-public:
-    void recordDone(RecordOutcome outcome) override {
-        if (outcome == RecordOutcome::Loaded)
-            summary.addRead();
-    }
-    void pictureFailed(const QString& message, const QString& name) override {
-        summary.addFailure(message, name);
-    }
-
-    FailureSummary summary;
-};
-
 // A failure of one added file: gathered with those of its drop, or told at once.
 void tell(FailureSummary* failures, const QString& message, const QString& name) {
     if (failures)
@@ -63,7 +55,38 @@ void tell(FailureSummary* failures, const QString& message, const QString& name)
 
 } // namespace
 
-Lesson::Lesson(LessonDisplay& display) : m_display(display), m_documentTitle(kUnnamedTitle) {}
+// A lesson load's pictures that did not decode, kept for one message once the lesson is in,
+// and its progress for the loading window.
+class Lesson::LoadListener final : public FragmentSink {
+public:
+    explicit LoadListener(Lesson& lesson) : m_lesson(lesson) {}
+    void recordDone(RecordOutcome outcome) override {
+        if (outcome == RecordOutcome::Loaded)
+            summary.addRead();
+        m_lesson.onRecordDone(++recordsDone);
+    }
+    void pictureFailed(const QString& message, const QString& name) override {
+        summary.addFailure(message, name);
+    }
+
+    FailureSummary summary;
+    int recordsDone = 0;
+
+private:
+    Lesson& m_lesson;
+};
+
+Lesson::Lesson(LessonDisplay& display)
+    : m_display(display), m_loadListener(std::make_unique<LoadListener>(*this)),
+      m_documentTitle(kUnnamedTitle) {
+    m_loadWindowTimer.setSingleShot(true);
+    m_loadWindowTimer.setInterval(kLoadWindowAfterMs);
+    QObject::connect(&m_loadWindowTimer, &QTimer::timeout, [this] { showLoadWindow(); });
+}
+
+Lesson::~Lesson() {
+    m_scene.cancelLoad();
+}
 
 void Lesson::setDocumentTitle(const QString& title) {
     m_documentTitle = title;
@@ -110,7 +133,7 @@ void Lesson::placeAndAppend(std::unique_ptr<BmpRectStream> picture) {
 }
 
 void Lesson::addPicture(std::unique_ptr<BmpRect> picture) {
-    if (!picture)
+    if (!picture || isLoading())
         return;
     // Every element is a stored picture the lesson owns: anything else enters as its copy.
     std::unique_ptr<BmpRectStream> stored(dynamic_cast<BmpRectStream*>(picture.get()));
@@ -131,6 +154,8 @@ void Lesson::addPicture(std::unique_ptr<BmpRect> picture) {
 }
 
 void Lesson::addPictureFromFile() {
+    if (isLoading())
+        return;
     LessFile file; // cancelled or unreadable: it has said why, and toPicture gives none
     addLessFile(file, nullptr, QString());
 }
@@ -161,6 +186,8 @@ void Lesson::addLessFile(LessFile& file, FailureSummary* failures, const QString
 }
 
 void Lesson::appendAllPictures(Scene& source) {
+    if (isLoading())
+        return;
     // A copy of the list: the source may be the lesson itself.
     const std::vector<const Shape*> shapes(source.shapes().begin(), source.shapes().end());
     for (const Shape* shape : shapes) {
@@ -181,22 +208,106 @@ void Lesson::resetLesson() {
     m_fileHold.release();
 }
 
-void Lesson::startLoad(const QString& path, const std::function<void(bool)>& done) {
+void Lesson::startLoad(const QString& path, std::function<void(bool)> done) {
+    m_afterLoad.clear();
+    m_loadWindow.reset();
+    m_modified = false;
+    m_scene.clear();
     m_fileHold.release(); // the read locks the file itself
-    LoadFailures failures;
-    const bool ok = m_scene.loadLesson(path, &failures);
-    // Best effort: a file that cannot be held (gone, or on a file system without locks)
-    // stays usable, only unguarded.
-    if (ok)
-        m_fileHold.acquire(m_scene.filePath(), FileLock::Access::Read);
-    done(ok);
-    // Once the row shows what was read.
-    failures.summary.show();
+    // Unnamed until the whole lesson is in: nothing may save part of it over its file.
+    m_scene.setFilePath(QString());
+    m_loadListener->summary.clear();
+    m_loadListener->recordsDone = 0;
+    m_rowShown.invalidate();
+    m_loadWindowTimer.start();
+    m_scene.loadLesson(path, m_loadListener.get(), [this, done = std::move(done)](bool ok) {
+        m_loadWindowTimer.stop();
+        m_loadWindow.reset();
+        // Best effort: a file that cannot be held (gone, or on a file system without locks)
+        // stays usable, only unguarded.
+        if (ok)
+            m_fileHold.acquire(m_scene.filePath(), FileLock::Access::Read);
+        done(ok);
+        for (const std::function<void()>& then : std::exchange(m_afterLoad, {}))
+            then();
+        // Once the row shows what was read; a load started from the box's loop gathers anew.
+        FailureSummary failures = std::exchange(m_loadListener->summary, FailureSummary());
+        failures.show();
+    });
+}
+
+void Lesson::whenLoaded(std::function<void()> then) {
+    if (isLoading())
+        m_afterLoad.push_back(std::move(then));
+    else
+        then();
+}
+
+void Lesson::cancelLoad() {
+    if (!isLoading())
+        return;
+    m_afterLoad.clear();
+    m_loadWindowTimer.stop();
+    m_loadWindow.reset();
+    m_loadListener->summary.clear();
+    resetLesson();
+    m_display.updateScrollSizes();
+}
+
+void Lesson::showLoadWindow() {
+    if (!isLoading() || m_loadWindow)
+        return;
+    if (QApplication::activeModalWidget()) {
+        m_loadWindowTimer.start(); // not over the load's own message box: later
+        return;
+    }
+    QWidget* owner = m_display.loadingWindowOwner();
+    m_loadWindow = std::make_unique<LoadDlg>(owner);
+    m_loadWindow->setRange(m_scene.loadRecordCount());
+    m_loadWindow->setPosition(m_loadListener->recordsDone);
+    // Nothing else may change the lesson while it loads; no nested event loop.
+    m_loadWindow->setWindowModality(Qt::ApplicationModal);
+    // Queued: the window must not go while its own button's signal runs. Only this window's
+    // load may end.
+    QObject::connect(m_loadWindow.get(), &LoadDlg::cancelRequested, m_loadWindow.get(),
+                     [this, window = QPointer<LoadDlg>(m_loadWindow.get())] {
+                         QMetaObject::invokeMethod(
+                             window,
+                             [this, window] {
+                                 if (window && window == m_loadWindow.get())
+                                     cancelLoad();
+                             },
+                             Qt::QueuedConnection);
+                     });
+    if (QWidget* top = owner ? owner->window() : nullptr) {
+        const QRect frame = top->frameGeometry();
+        m_loadWindow->move(frame.center() -
+                           QPoint(m_loadWindow->width() / 2, m_loadWindow->height() / 2));
+    }
+    m_loadWindow->show();
+}
+
+void Lesson::onRecordDone(int recordsDone) {
+    // The row shows the pictures as they arrive, fitted to the first, a few times a second.
+    const bool first = !m_rowShown.isValid() && m_scene.firstPicture();
+    if (first || (m_rowShown.isValid() && m_rowShown.elapsed() >= kRowShowMs)) {
+        if (first)
+            m_display.fitToHeight();
+        m_display.updateScrollSizes();
+        m_display.invalidate();
+        m_rowShown.start();
+    }
+    if (!m_loadWindow)
+        return;
+    const int records = m_scene.loadRecordCount();
+    if (m_loadWindow->rangeEnd() < records)
+        m_loadWindow->setRange(records);
+    // The bar repaints at once: a step every half per cent of the lesson is enough.
+    if (recordsDone - m_loadWindow->position() >= std::max(1, records / 200))
+        m_loadWindow->setPosition(recordsDone);
 }
 
 void Lesson::loadLessonFile(const QString& path) {
-    m_modified = false;
-    m_scene.clear();
     startLoad(path, [this](bool ok) {
         if (!ok) {
             resetLesson();
@@ -218,8 +329,6 @@ void Lesson::chooseAndLoadLesson() {
 }
 
 void Lesson::loadChosenLesson(const QString& path, const QString& title) {
-    m_modified = false;
-    m_scene.clear();
     startLoad(path, [this, title](bool ok) {
         if (!ok) {
             resetLesson();
@@ -249,6 +358,8 @@ bool Lesson::saveTo(const QString& path) {
 }
 
 void Lesson::saveLessonFile() {
+    if (isLoading())
+        return; // the lesson is its file, still being read
     if (!hasPicture(m_scene)) {
         messageBox(QStringLiteral("Урок пуст"));
         return;
@@ -277,6 +388,8 @@ bool Lesson::saveNamed() {
 }
 
 Lesson::SaveChanges Lesson::askToSaveChanges() {
+    // A lesson being read holds nothing of the teacher's yet.
+    cancelLoad();
     if (!hasPicture(m_scene))
         return SaveChanges::NoPictures;
     const bool unnamed = m_scene.filePath().isEmpty();
@@ -320,7 +433,7 @@ void Lesson::openLesson() {
     switch (askToSaveChanges()) {
     case SaveChanges::NoPictures:
         chooseAndLoadLesson();
-        m_display.fitToHeight();
+        whenLoaded([this] { m_display.fitToHeight(); });
         break;
     case SaveChanges::NotAsked:
     case SaveChanges::DialogCancelled: // the unsaved lesson is replaced if a file is chosen
@@ -365,7 +478,7 @@ bool Lesson::mayCloseLesson() {
 }
 
 bool Lesson::deleteSelected() {
-    if (!m_scene.deleteSelected())
+    if (isLoading() || !m_scene.deleteSelected())
         return false;
     m_scene.layoutRow();
     m_modified = true;
@@ -373,11 +486,13 @@ bool Lesson::deleteSelected() {
 }
 
 void Lesson::moveSelected() {
-    if (m_scene.moveSelected())
+    if (!isLoading() && m_scene.moveSelected())
         m_modified = true;
 }
 
 void Lesson::undoLessonEdit() {
+    if (isLoading())
+        return;
     const Scene::Undone undone = m_scene.undoLessonEdit();
     if (undone != Scene::Undone::Nothing)
         m_modified = true; // also after a save: the row on screen is no longer the file's

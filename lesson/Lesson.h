@@ -4,16 +4,20 @@
 #include "Scene.h"
 #include "WindowServices.h"
 
+#include <QElapsedTimer>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class BmpRect;
 class BmpRectStream;
 class FailureSummary;
 class LessFile;
 class LessonDisplay;
+class LoadDlg;
 
 // The lesson: its scene (pictures in lesson order, file path, selection, edit history) and
 // its modified flag, with every file command and question. Headless: questions and messages
@@ -23,9 +27,22 @@ class LessonDisplay;
 // (different image bytes) never share a name in the lesson: a newcomer whose name is taken by
 // another image gets a derived one, so the duplicate question, undo's neighbour lookup and the
 // file's picture streams all tell them apart.
+//
+// A lesson file loads from the event loop (the row shows its pictures as they arrive); a load
+// that outlasts a short moment shows the loading window, modal to the program, whose "Отмена"
+// leaves an empty unnamed lesson and says nothing. Until the load has ended the lesson is
+// unnamed and unmodified, and nothing changes it: edits are ignored, a save does nothing, and
+// a command that would ask about changes (new, open, close) ends the load first, so no half
+// read lesson can be written over its file.
 class Lesson {
 public:
+    // A load that lasts longer shows the loading window.
+    static constexpr int kLoadWindowAfterMs = 150;
+    // How often the row shows the pictures read so far.
+    static constexpr int kRowShowMs = 100;
+
     explicit Lesson(LessonDisplay& display);
+    ~Lesson();
     Scene& scene() { return m_scene; }
     const Scene& scene() const { return m_scene; }
     bool isModified() const { return m_modified; }
@@ -48,6 +65,18 @@ public:
     // Appends a copy of every stored picture of source by the placement rule: no question,
     // modified unchanged. The caller re-fits and repaints the row.
     void appendAllPictures(Scene& source);
+    // A lesson file is being read (see the class comment).
+    bool isLoading() const { return m_scene.isLoading(); }
+    // then runs when the load has ended and its end was handled (fit, title, ...), before its
+    // failures are told; at once without a load. A cancelled load drops it.
+    void whenLoaded(std::function<void()> then);
+    // Finishes a running load here and now, blocking (tools and tests).
+    void finishLoad() { m_scene.finishLoad(); }
+    // Ends a running load: an empty unnamed lesson, nothing told ("Отмена").
+    void cancelLoad();
+    // While it shows.
+    LoadDlg* loadingWindow() const { return m_loadWindow.get(); }
+
     // An empty unnamed lesson ("Без Имени.les"), not modified.
     void resetLesson();
     // The save-changes question where due, then an empty lesson.
@@ -61,9 +90,10 @@ public:
     // The open dialog "Укажите файл урока", then the chosen lesson (or, when it cannot be
     // read, an empty unnamed lesson). Cancel changes nothing.
     void chooseAndLoadLesson();
-    // The lesson at path (the window text is left alone); an empty unnamed lesson when it
-    // cannot be read. Pictures that do not decode are dropped and told in one message once
-    // the lesson is in (FailureSummary), for this and every other way a lesson is opened.
+    // The lesson at path (the window text is left alone), from the event loop; an empty
+    // unnamed lesson when it cannot be read. Pictures that do not decode are dropped and told in
+    // one message once the lesson is in (FailureSummary), for this and every other way a lesson is
+    // opened.
     void loadLessonFile(const QString& path);
     // "Урок пуст" for an empty lesson; the save dialog "Сохранение файла урока" for an
     // unnamed one; a named lesson is written only when modified, and when its file cannot be
@@ -99,8 +129,11 @@ private:
     // Saves a named lesson to its file; when that fails (full disk, read-only folder, the file
     // held by another instance) the save dialog follows, so the lesson can go elsewhere.
     bool saveNamed();
-    // The one place a lesson file is read; done(ok) follows when the read is over.
-    void startLoad(const QString& path, const std::function<void(bool)>& done);
+    // The one place a lesson file is read; done(ok) follows when the read is over (not when
+    // it was cancelled). The load first empties the lesson.
+    void startLoad(const QString& path, std::function<void(bool)> done);
+    void showLoadWindow();
+    void onRecordDone(int recordsDone);
     // Replaces the lesson by the one at path, titled title (an empty lesson when unreadable).
     void loadChosenLesson(const QString& path, const QString& title);
     void addLessFile(LessFile& file, FailureSummary* failures, const QString& name);
@@ -111,11 +144,19 @@ private:
     QByteArray distinctName(const BmpRect& picture) const;
     bool holdsSamePicture(const BmpRect& picture) const;
 
+    class LoadListener;
+
     LessonDisplay& m_display;
+    // Before the scene: a load's listener outlives its job.
+    std::unique_ptr<LoadListener> m_loadListener;
     Scene m_scene;
     bool m_modified = false;
     QString m_documentTitle;
     // The open lesson's file, locked so that another instance can neither open it nor save
     // over it; let go only while this one reads it (saves carry it over to the new file).
     FileLock m_fileHold;
+    QTimer m_loadWindowTimer;
+    QElapsedTimer m_rowShown; // invalid until the load's first picture is shown
+    std::unique_ptr<LoadDlg> m_loadWindow;
+    std::vector<std::function<void()>> m_afterLoad;
 };

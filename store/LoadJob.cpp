@@ -41,6 +41,13 @@ const char* const kLessonUnreadable = "Файл открыт другим при
 // size, so only a huge file gets here.
 const char* const kOutOfMemory = "Недостаточно памяти, чтобы прочитать файл.";
 
+// The last container open started: the next one waits for it, so that a cancelled open still
+// holding a file's lock cannot make the next open of that file fail.
+QFuture<void>& lastContainerOpen() {
+    static QFuture<void> last;
+    return last;
+}
+
 ObjectRecord::Accept acceptedTypes(LoadJob::Kind kind) {
     return kind == LoadJob::Kind::Fragment ? ObjectRecord::Accept::FragmentTypes
                                            : ObjectRecord::Accept::LessonTypes;
@@ -74,6 +81,26 @@ void LoadJob::cancel() {
     m_state = State::Cancelled;
     m_abandoned->store(true);
     m_watcher.disconnect(this);
+    if (m_container)
+        XmlStorage::dropDetached(*m_container); // an open still running is not waited for
+}
+
+void LoadJob::startContainerOpen() {
+    if (m_container)
+        return;
+    m_storage.close();
+    m_container = XmlStorage::newDetached();
+    m_containerOpen = QtConcurrent::run(
+        [container = m_container, path = m_path, previous = lastContainerOpen()]() mutable {
+            previous.waitForFinished();
+            XmlStorage::openDetached(path, *container);
+        });
+    lastContainerOpen() = m_containerOpen;
+}
+
+bool LoadJob::containerReady() {
+    startContainerOpen();
+    return m_containerOpen.isFinished();
 }
 
 void LoadJob::start() {
@@ -127,6 +154,10 @@ void LoadJob::postStep() {
 void LoadJob::step() {
     if (m_state != State::Running || m_inStep)
         return; // a modal message of this job's own step let the event loop run
+    if (!m_opened && m_kind == Kind::Lesson && !containerReady()) {
+        scheduleNext();
+        return;
+    }
     const std::shared_ptr<bool> alive = m_alive;
     m_inStep = true;
     bool going = true;
@@ -159,6 +190,10 @@ void LoadJob::step() {
 }
 
 void LoadJob::scheduleNext() {
+    if (!m_opened && m_container && !m_containerOpen.isFinished()) {
+        m_watcher.setFuture(m_containerOpen);
+        return;
+    }
     if (canRead() || m_pending.empty() || !m_pending.front().decode ||
         m_pending.front().future.isFinished()) {
         postStep();
@@ -198,9 +233,10 @@ bool LoadJob::open() {
             if (!*alive)
                 return false;
         } else {
-            m_storage.close();
+            startContainerOpen();
+            m_containerOpen.waitForFinished(); // done already, unless the load blocks
             try {
-                m_storage.openLocalForUpdate(m_path);
+                m_storage.adoptDetached(*m_container);
             } catch (const Err&) {
                 failure = QString::fromUtf8(kLessonUnreadable);
             }

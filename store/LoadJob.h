@@ -2,6 +2,7 @@
 
 #include "ObjectRecord.h"
 #include "XmlDoc.h"
+#include "XmlStorage.h"
 
 #include <QFuture>
 #include <QFutureWatcher>
@@ -14,7 +15,6 @@
 #include <vector>
 
 class FragmentSink;
-class XmlStorage;
 
 // One load of a fragment or lesson file into a sink, as an object that runs in steps.
 //
@@ -25,9 +25,9 @@ class XmlStorage;
 // that ends the load (the file, its document, a missing picture stream) is shown here.
 //
 // start() returns at once and the load goes on from the event loop, reading records for a
-// few milliseconds per event-loop turn, so the thread that shows the window is never held
-// for much longer than that (or one record's read, or one message). runToEnd() does the same work
-// blocking, without any event loop (tools and tests).
+// few milliseconds per event-loop turn (a lesson's container is opened on a worker first), so the
+// thread that shows the window is never held for much longer than that (or one record's read, or
+// one message). runToEnd() does the same work blocking, without any event loop (tools and tests).
 //
 // cancel() ends the load at once: nothing more reaches the sink, the container or the
 // document, and decodes not yet started are dropped. The destructor cancels and waits for the
@@ -68,6 +68,8 @@ public:
     bool isInStep() const { return m_inStep; }
     // Pictures allowed to decode ahead of delivery (more while they are small).
     int maxInFlight() const { return m_maxInFlight; }
+    // The "Object" records of the document; 0 until it was read.
+    int recordCount() const { return int(m_records.size()); }
 
 signals:
     // Once, after the last outcome; never after cancel().
@@ -95,6 +97,9 @@ private:
     bool endWith(const QString& message);
     bool stopped();
     bool canRead() const;
+    // Lesson loads: starts opening the container on a worker; true once it is open (or failed).
+    bool containerReady();
+    void startContainerOpen();
 
     Kind m_kind;
     XmlStorage& m_storage;
@@ -110,6 +115,10 @@ private:
     bool m_ending = false;
     bool m_endingRecordFailed = false;
     QString m_endingMessage;
+
+    // Lesson loads: the container as the worker opens it.
+    std::shared_ptr<XmlStorage::Detached> m_container;
+    QFuture<void> m_containerOpen;
 
     std::vector<XmlRange> m_records;
     std::size_t m_next = 0;

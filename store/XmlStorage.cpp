@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <map>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -222,6 +223,42 @@ void XmlStorage::openLocalForUpdate(const QString& localPath) {
     close();
     if (!openRead(localPath, false))
         throw Err("Failed StgOpenStorage");
+}
+
+struct XmlStorage::Detached {
+    std::mutex mutex;
+    bool dropped = false;
+    std::int32_t result = kInvalidFunction;
+    std::unique_ptr<ReadState> read;
+};
+
+std::shared_ptr<XmlStorage::Detached> XmlStorage::newDetached() {
+    return std::make_shared<Detached>();
+}
+
+void XmlStorage::openDetached(const QString& localPath, Detached& detached) {
+    XmlStorage storage; // closes what is not taken, after the lock below is let go
+    const bool opened = storage.openRead(localPath, false);
+    const std::lock_guard<std::mutex> lock(detached.mutex);
+    detached.result = storage.m_lastResult;
+    if (opened && !detached.dropped)
+        detached.read = std::move(storage.m_read);
+}
+
+void XmlStorage::dropDetached(Detached& detached) {
+    std::unique_ptr<ReadState> read;
+    const std::lock_guard<std::mutex> lock(detached.mutex);
+    detached.dropped = true;
+    read = std::move(detached.read);
+}
+
+void XmlStorage::adoptDetached(Detached& detached) {
+    close();
+    const std::lock_guard<std::mutex> lock(detached.mutex);
+    m_lastResult = detached.result;
+    if (!detached.read)
+        throw Err("Failed StgOpenStorage");
+    m_read = std::move(detached.read);
 }
 
 int XmlStorage::findStream(const QString& name) const {

@@ -82,6 +82,16 @@ public:
     // opened this way, so read access suffices. Raises "Failed StgOpenStorage".
     void openForUpdate(const QByteArray& path);
     void openLocalForUpdate(const QString& localPath);
+    // The container part of openLocalForUpdate, done away from the storage on any thread:
+    // libgsf reads a directory of thousands of streams slowly. adoptDetached makes it this
+    // storage's; dropDetached lets it go (with its lock), also one still being opened.
+    struct Detached;
+    static std::shared_ptr<Detached> newDetached();
+    static void openDetached(const QString& localPath, Detached& detached);
+    static void dropDetached(Detached& detached);
+    // Closes this storage and takes detached's container; raises "Failed StgOpenStorage"
+    // when it could not be opened (or was dropped).
+    void adoptDetached(Detached& detached);
 
     // The whole named stream, unparsed. Raises "Failed OpenWXmlStream", "Failed Read Xml"
     // (also for a stream longer than kMaxTextBytes).

@@ -335,6 +335,7 @@ private slots:
             Program p;
             const QString started = p.start({file});
             QVERIFY2(started.isEmpty(), qPrintable(started));
+            QTRY_VERIFY(!p.lesson->lesson().isLoading()); // the lesson loads from the event loop
             QCOMPARE(rowNames(*p.lesson), saved);
             QCOMPARE(p.lesson->scene().filePath(), file);
             const PointD ul =

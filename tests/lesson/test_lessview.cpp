@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QDateTime>
 #include <QDir>
 #include <QDropEvent>
 #include <QMimeData>
@@ -24,6 +25,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <cmath>
 
@@ -441,6 +443,59 @@ private slots:
         QCOMPARE(LoadDlg::instance(), nullptr);
         QVERIFY(tried > 0 && tried < files);
         QVERIFY(m_services.messages.isEmpty());
+    }
+
+    // A long lesson load runs from the event loop (a timer fires meanwhile) and ends named
+    // with every picture; under the loading window a save does nothing and "Отмена" leaves an
+    // empty unnamed lesson, nothing told.
+    void longLessonLoadKeepsTheLoopTurningAndCancels() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("long.les");
+        constexpr int kPictures = 6000;
+        {
+            Scene lesson;
+            const QByteArray png = pngBytes({8, 8});
+            for (int i = 0; i < kPictures; ++i) {
+                auto picture = std::make_unique<BmpRectStream>();
+                picture->loadFromStream(png, "p" + QByteArray::number(i), {0, 0}, {0, 100});
+                lesson.shapes().append(picture.release());
+            }
+            QVERIFY(lesson.saveLesson(file));
+        }
+        const QDateTime written = QFileInfo(file).lastModified();
+        auto view = makeView({});
+        Lesson& lesson = view->lesson();
+        m_services.fileDialogs.clear();
+        int ticks = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, this, [&] { ticks += lesson.isLoading(); });
+        ticker.start(1);
+
+        lesson.loadLessonFile(file);
+        QVERIFY(lesson.isLoading());
+        QTRY_VERIFY_WITH_TIMEOUT(!lesson.isLoading(), 60000);
+        QVERIFY(ticks > 0);
+        QCOMPARE(int(view->scene().shapes().size()), kPictures);
+        QCOMPARE(view->scene().filePath(), file);
+        QVERIFY(!lesson.isModified());
+        QVERIFY(m_services.messages.isEmpty());
+
+        lesson.setModified(true);
+        lesson.loadLessonFile(file);
+        QTRY_VERIFY(lesson.loadingWindow() && LoadDlg::instance() == lesson.loadingWindow());
+        QVERIFY(lesson.isLoading() && !lesson.isModified());
+        QCOMPARE(view->scene().filePath(), QString()); // nothing to save over
+        lesson.saveLessonFile();
+        QTest::mouseClick(lesson.loadingWindow()->cancelButton(), Qt::LeftButton);
+        QTRY_VERIFY(!lesson.isLoading());
+        QCOMPARE(LoadDlg::instance(), nullptr);
+        QVERIFY(view->scene().shapes().empty());
+        QCOMPARE(view->scene().filePath(), QString());
+        QCOMPARE(lesson.documentTitle(), QStringLiteral("Без Имени.les"));
+        QVERIFY(!lesson.isModified());
+        QVERIFY(m_services.messages.isEmpty());
+        QVERIFY(m_services.fileDialogs.isEmpty());
+        QCOMPARE(QFileInfo(file).lastModified(), written);
     }
 
     void endDrag() {
