@@ -388,11 +388,14 @@ private slots:
             QCOMPARE(drop.dropAction(), Qt::CopyAction); // a move would delete the files
             QTest::qWait(20);                            // the files are taken after the drop
         }
-        QStringList captions;
-        for (const ::Shape* shape : view->scene().shapes())
-            if (const auto* p = dynamic_cast<const BmpRect*>(shape))
-                captions << QString::fromLatin1(p->picName());
-        QCOMPARE(captions, row);
+        const auto captions = [&view] {
+            QStringList out;
+            for (const ::Shape* shape : view->scene().shapes())
+                if (const auto* p = dynamic_cast<const BmpRect*>(shape))
+                    out << QString::fromLatin1(p->picName());
+            return out;
+        };
+        QTRY_COMPARE(captions(), row); // a dropped lesson loads from the event loop
         QCOMPARE(m_services.messageTexts(), messages);
     }
 
