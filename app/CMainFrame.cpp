@@ -2,29 +2,24 @@
 
 #include "ActiveViewFocus.h"
 #include "DisplayState.h"
+#include "FrameCommandRouter.h"
 #include "HtmlView.h"
 #include "Instances.h"
 #include "PaneLayout.h"
 #include "PlaceholderPane.h"
 #include "PlaceholderTopicTarget.h"
-#include "PlaybackScreen.h"
-#include "PlaybackWindow.h"
-#include "PreView.h"
-#include "PresenterView.h"
 #include "PreviewTarget.h"
-#include "ResourceIds.h"
+#include "ProjectorShow.h"
 #include "ScreenSaverInhibitor.h"
 #include "SourceFolder.h"
+#include "WindowFullScreen.h"
 #include "WindowServices.h"
 
-#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
-#include <QSettings>
 #include <QSplitter>
 #include <QTimer>
 #include <QWindow>
@@ -33,12 +28,6 @@ namespace {
 
 bool isInside(const QWidget* pane, const QWidget* w) {
     return pane && w && (pane == w || pane->isAncestorOf(w));
-}
-
-// The program's profile, as the application keeps it.
-QSettings profile() {
-    return QSettings(QStringLiteral("Local AppWizard-Generated Applications"),
-                     QStringLiteral("TrevalonMedia"));
 }
 
 } // namespace
@@ -55,7 +44,18 @@ CMainFrame::CMainFrame(const QString& contentFolder, QWidget* parent)
 
     setWindowTitle(kViewTitle);
     buildPanes();
-    buildMenus();
+    m_fullScreen = new WindowFullScreen(*this);
+    connect(m_fullScreen, &WindowFullScreen::normalLayoutWanted, this,
+            &CMainFrame::applyNormalLayout);
+    m_show = std::make_unique<ProjectorShow>(*this, *m_inner, 1);
+    connect(m_show.get(), &ProjectorShow::keyArrived, this, &CMainFrame::onWindowKey);
+    connect(m_show.get(), &ProjectorShow::endRequested, this, &CMainFrame::runShowToggle);
+    connect(m_show.get(), &ProjectorShow::placeChanged, this, &CMainFrame::reconsiderScreens);
+    m_router = new FrameCommandRouter(*this, m_show->menu(), helpFileFor(m_contentFolder));
+    connect(m_router, &FrameCommandRouter::paletteToggleRequested, this,
+            &CMainFrame::toggleLessonPalette);
+    connect(m_router, &FrameCommandRouter::showToggleRequested, this, &CMainFrame::runShowToggle);
+    connect(m_router, &FrameCommandRouter::aboutRequested, this, &CMainFrame::aboutRequested);
     m_focusWatch = connect(qApp, &QApplication::focusChanged, this,
                            [this](QWidget*, QWidget* now) { onFocusChanged(now); });
     // Enter and Esc on a floating panel hand the keyboard back to the active view.
@@ -64,32 +64,13 @@ CMainFrame::CMainFrame(const QString& contentFolder, QWidget* parent)
         if (QWidget* view = activeView())
             view->setFocus(Qt::OtherFocusReason);
     });
-    // A projector plugged in or unplugged during the show moves it; the windows have their
-    // new screens once the system's own handling is done.
-    auto screensChanged = [this] {
-        if (m_screensQueued)
-            return;
-        m_screensQueued = true;
-        QTimer::singleShot(0, this, [this] {
-            m_screensQueued = false;
-            reconsiderScreens();
-        });
-    };
-    connect(qApp, &QGuiApplication::screenAdded, this, screensChanged);
-    connect(qApp, &QGuiApplication::screenRemoved, this, screensChanged);
 }
 
 CMainFrame::~CMainFrame() {
     // The panes lose their focus while the base class destroys them; this frame is gone by then.
     disconnect(m_focusWatch);
     ActiveViewFocus::setHandler({});
-    // The preview goes back into its pane, so it ends with the other views.
-    if (m_playbackWindow) {
-        if (QWidget* preview = m_playbackWindow->takeContent())
-            delete m_inner->replaceWidget(1, preview);
-        delete m_playbackWindow;
-    }
-    delete m_presenter;
+    m_show.reset();
     delete m_palette;
     // The topic pane may still hold the placeholder target; it goes with the panes.
     if (m_html)
@@ -133,54 +114,9 @@ void CMainFrame::buildPanes() {
     connect(m_html, &HtmlView::middleButtonReleased, this, &CMainFrame::endDrags);
 
     setCentralWidget(m_outer);
-    m_outer->installEventFilter(this);
     // A dragged splitter moves the preview and the lesson row: the panels follow.
     connect(m_outer, &QSplitter::splitterMoved, this, &CMainFrame::placePanels);
     connect(m_inner, &QSplitter::splitterMoved, this, &CMainFrame::placePanels);
-}
-
-QMenu* CMainFrame::addPopup(const QString& title) {
-    return menuBar()->addMenu(title);
-}
-
-void CMainFrame::addCommand(QMenu* menu, const QString& text, int id, const QKeySequence& keys) {
-    QAction* action = menu->addAction(text);
-    action->setData(id);
-    if (!keys.isEmpty()) {
-        // Also while the menu bar is hidden (full-screen mode): the frame holds the action.
-        action->setShortcut(keys);
-        action->setShortcutContext(Qt::WindowShortcut);
-        addAction(action);
-    }
-    connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
-}
-
-void CMainFrame::buildMenus() {
-    m_plateMenu = addPopup(QStringLiteral("Набор плакатов"));
-    addCommand(m_plateMenu, QStringLiteral("Показать все из темы"), ResId::kCmdShowTopic);
-    m_plateMenu->addSeparator();
-    addCommand(m_plateMenu, QStringLiteral("Добавить к уроку все"), ResId::kCmdAddAllToLesson);
-
-    m_lessonMenu = addPopup(QStringLiteral("Урок"));
-    addCommand(m_lessonMenu, QStringLiteral("Начать урок"), ResId::kCmdStartLesson,
-               QKeySequence(Qt::Key_F5));
-    addCommand(m_lessonMenu, QStringLiteral("Продолжить урок"), ResId::kCmdContinueLesson,
-               QKeySequence(Qt::SHIFT | Qt::Key_F5));
-    m_screenMenu = m_lessonMenu->addMenu(QStringLiteral("Экран показа"));
-    connect(m_screenMenu, &QMenu::aboutToShow, this, &CMainFrame::fillScreenMenu);
-    fillScreenMenu();
-    m_lessonMenu->addSeparator();
-    addCommand(m_lessonMenu, QStringLiteral("Новый"), ResId::kCmdNewLesson);
-    addCommand(m_lessonMenu, QStringLiteral("Открыть"), ResId::kCmdOpenLesson);
-    addCommand(m_lessonMenu, QStringLiteral("Сохранить"), ResId::kCmdSaveLesson);
-    m_lessonMenu->addSeparator();
-    addCommand(m_lessonMenu, QStringLiteral("Редактировать"), ResId::kCmdEditLesson);
-
-    m_helpMenu = addPopup(QStringLiteral("Описание"));
-    addCommand(m_helpMenu, QStringLiteral("Помошь"), ResId::kCmdHelp, QKeySequence(Qt::Key_F1));
-    m_helpMenu->addSeparator();
-    addCommand(m_helpMenu, QStringLiteral("О программе"), ResId::kCmdAbout);
-    updateCommandStates();
 }
 
 QWidget* CMainFrame::pane(Pane which) const {
@@ -226,72 +162,14 @@ void CMainFrame::onFocusChanged(QWidget* now) {
     }
 }
 
-void CMainFrame::setLessonCommands(LessonCommands* commands) {
-    m_commands.lesson = commands;
-    updateCommandStates();
-}
-
-void CMainFrame::setShowCommands(ShowCommands* commands) {
-    m_commands.show = commands;
-    updateCommandStates();
-}
-
-void CMainFrame::setPanelCommands(PanelCommands* commands) {
-    m_commands.panels = commands;
-}
-
-void CMainFrame::setPlateCommands(PlateCommands* commands) {
-    m_commands.plate = commands;
-    updateCommandStates();
-}
-
-void CMainFrame::setCommands(const FrameCommands& commands) {
-    if (commands.lesson)
-        m_commands.lesson = commands.lesson;
-    if (commands.show)
-        m_commands.show = commands.show;
-    if (commands.panels)
-        m_commands.panels = commands.panels;
-    if (commands.plate)
-        m_commands.plate = commands.plate;
-    updateCommandStates();
-}
-
-void CMainFrame::updateCommandStates() {
-    for (QMenu* menu : {m_plateMenu, m_lessonMenu}) {
-        for (QAction* action : menu->actions()) {
-            switch (action->data().toInt()) {
-            case ResId::kCmdShowTopic:
-            case ResId::kCmdStartLesson:
-            case ResId::kCmdContinueLesson:
-                action->setEnabled(m_commands.show != nullptr);
-                break;
-            case ResId::kCmdAddAllToLesson:
-                action->setEnabled(m_commands.plate != nullptr);
-                break;
-            case ResId::kCmdNewLesson:
-            case ResId::kCmdOpenLesson:
-            case ResId::kCmdSaveLesson:
-            case ResId::kCmdEditLesson:
-                action->setEnabled(m_commands.lesson != nullptr);
-                break;
-            default:
-                if (action == m_screenMenu->menuAction())
-                    action->setEnabled(m_commands.show != nullptr);
-                break;
-            }
-        }
-    }
-}
-
 void CMainFrame::switchFullScreen() {
-    if (m_playbackWindow) {
+    if (m_show->isOn()) {
         leaveOtherScreen();
-    } else if (frameFullScreen()) {
+    } else if (m_fullScreen->isOn()) {
         leaveFullScreen();
     } else {
-        m_showClock.start();
-        QScreen* target = playbackScreen();
+        m_show->startClock();
+        QScreen* target = m_show->target();
         if (target && target != screen())
             enterOtherScreen(target);
         else
@@ -300,95 +178,18 @@ void CMainFrame::switchFullScreen() {
     m_screenSaver->setInhibited(isFullScreenMode());
 }
 
-QScreen* CMainFrame::playbackScreen() const {
-    QSettings settings = profile();
-    return playback::chooseScreen(screen(), playback::loadChoice(settings));
-}
-
-bool CMainFrame::isOnOtherScreen() const {
-    return !m_playbackWindow.isNull();
-}
-
-QWidget* CMainFrame::playbackWindow() const {
-    return m_playbackWindow;
-}
-
-PresenterView* CMainFrame::presenterView() const {
-    return m_presenter;
-}
-
-bool CMainFrame::isShowWindow(QObject* watched) const {
-    return watched && ((m_playbackWindow && watched == m_playbackWindow->windowHandle()) ||
-                       (m_presenter && watched == m_presenter->windowHandle()));
-}
-
 void CMainFrame::enterOtherScreen(QScreen* target) {
     setFullScreenMode(true);
-    // The preview leaves its pane for the projector's window; a stand-in keeps its place (and
-    // the pane sizes), so the panes and the panels stay as they are.
     QWidget* preview = pane(Pane::Preview);
-    m_innerSizes = m_inner->sizes();
-    m_previewStandIn = new PlaceholderPane(QStringLiteral("PlaybackStandIn"),
-                                           QStringLiteral("Предварительный просмотр"));
-    m_previewStandIn->setNote(QStringLiteral("Показ идёт на другом экране. Esc — вернуться."));
-    m_previewStandIn->installEventFilter(this);
-    m_inner->replaceWidget(1, m_previewStandIn);
-    m_inner->setSizes(m_innerSizes);
-
-    m_playbackWindow = new PlaybackWindow(preview);
-    m_playbackWindow->setWindowTitle(windowTitle());
-    connect(m_playbackWindow, &PlaybackWindow::closeRequested, this, [this] {
-        if (m_playbackWindow)
-            QTimer::singleShot(0, this, [this] {
-                if (m_playbackWindow)
-                    runShowToggle();
-            });
-    });
-    showFullScreenOn(m_playbackWindow, target);
-    m_playbackWindow->windowHandle()->installEventFilter(this);
-
-    if (auto* view = qobject_cast<PreView*>(preview)) {
-        m_presenter = new PresenterView(*view, m_showClock);
-        connect(m_presenter, &PresenterView::closeRequested, m_playbackWindow,
-                &PlaybackWindow::closeRequested);
-        showFullScreenOn(m_presenter, screen());
-        m_presenter->windowHandle()->installEventFilter(this);
-        // The teacher's keyboard drives the show from here.
-        m_presenter->activateWindow();
-        m_presenter->setFocus(Qt::OtherFocusReason);
-    }
+    m_show->start(target);
     setActiveView(preview);
-    if (m_commands.panels)
-        m_commands.panels->setFullScreenLayout(true);
-    if (PreviewTarget* p = Instances::preview())
-        p->setFullScreen(true);
-    delete m_palette;
+    setShowLayout(true);
 }
 
 void CMainFrame::leaveOtherScreen() {
     setFullScreenMode(false);
-    QWidget* preview = m_playbackWindow ? m_playbackWindow->takeContent() : nullptr;
-    if (preview) {
-        QWidget* standIn = m_inner->replaceWidget(1, preview);
-        m_inner->setSizes(m_innerSizes);
-        preview->show();
-        if (standIn)
-            standIn->deleteLater();
-    }
-    // A key or close in these windows may be what ended the show.
-    for (QWidget* window : {static_cast<QWidget*>(m_playbackWindow.data()),
-                            static_cast<QWidget*>(m_presenter.data())}) {
-        if (window) {
-            window->hide();
-            window->deleteLater();
-        }
-    }
-    m_playbackWindow = nullptr;
-    m_presenter = nullptr;
-    if (m_commands.panels)
-        m_commands.panels->setFullScreenLayout(false);
-    if (PreviewTarget* p = Instances::preview())
-        p->setFullScreen(false);
+    QWidget* preview = m_show->stop();
+    setShowLayout(false);
     activateWindow();
     if (preview) {
         setActiveView(preview);
@@ -397,17 +198,23 @@ void CMainFrame::leaveOtherScreen() {
     placePanels();
 }
 
+void CMainFrame::setShowLayout(bool on) {
+    if (commands().panels)
+        commands().panels->setFullScreenLayout(on);
+    if (PreviewTarget* p = Instances::preview())
+        p->setFullScreen(on);
+    if (on)
+        delete m_palette;
+}
+
 void CMainFrame::reconsiderScreens() {
     if (!isFullScreenMode())
         return;
-    QScreen* target = playbackScreen();
+    QScreen* target = m_show->target();
     const bool other = target && target != screen();
-    if (m_playbackWindow && other) {
-        if (m_playbackWindow->screen() != target)
-            showFullScreenOn(m_playbackWindow, target);
-        if (m_presenter && m_presenter->screen() != screen())
-            showFullScreenOn(m_presenter, screen());
-    } else if (m_playbackWindow) {
+    if (m_show->isOn() && other) {
+        m_show->follow(target);
+    } else if (m_show->isOn()) {
         // The projector is gone: the show goes on full screen here.
         leaveOtherScreen();
         enterFullScreen();
@@ -420,101 +227,35 @@ void CMainFrame::reconsiderScreens() {
 
 void CMainFrame::runShowToggle() {
     // The preview's toggle: the layout, a new fit and fresh media windows.
-    if (m_commands.show)
-        m_commands.show->switchFullScreen();
+    if (commands().show)
+        commands().show->switchFullScreen();
     else
         switchFullScreen();
 }
 
-void CMainFrame::fillScreenMenu() {
-    m_screenMenu->clear();
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    const QList<playback::ScreenEntry> entries = playback::entries(screens);
-    QSettings settings = profile();
-    const playback::ScreenChoice choice = playback::loadChoice(settings);
-    auto* group = new QActionGroup(m_screenMenu);
-    auto add = [&](const QString& text, int index, bool checked) {
-        QAction* action = m_screenMenu->addAction(text);
-        action->setCheckable(true);
-        action->setChecked(checked);
-        group->addAction(action);
-        connect(action, &QAction::triggered, this, [this, index] { chooseScreen(index); });
-    };
-    add(QStringLiteral("Автоматически"), -1, !choice.isSet());
-    m_screenMenu->addSeparator();
-    for (int i = 0; i < entries.size(); ++i) {
-        QString text = playback::screenLabel(entries, i);
-        if (screens[i] == screen())
-            text += QStringLiteral(" (окно программы)");
-        add(text, i, choice.isSet() && playback::choiceFor(entries, i) == choice);
-    }
-}
-
-void CMainFrame::chooseScreen(int index) {
-    QSettings settings = profile();
-    playback::saveChoice(settings,
-                         playback::choiceFor(playback::entries(QGuiApplication::screens()), index));
-    reconsiderScreens();
-}
-
 void CMainFrame::enterFullScreen() {
     setFullScreenMode(true);
-    m_layoutSettling = false;
-    m_savedGeometry = saveGeometry(); // never empty while full screen is on
-    m_savedRect = geometry();
-    m_savedState = windowState() & ~Qt::WindowFullScreen;
-    // Only the preview stays: the text pane, the strip and the lesson row step aside (their
-    // sizes and scroll positions are kept for the return).
-    for (Pane p : {Pane::Text, Pane::Plate, Pane::Lesson})
-        pane(p)->hide();
-    menuBar()->hide();
+    m_fullScreen->enter({pane(Pane::Text), pane(Pane::Plate), pane(Pane::Lesson)});
     QWidget* preview = pane(Pane::Preview);
     setActiveView(preview);
     preview->setFocus(Qt::OtherFocusReason);
-    showFullScreen();
-    // Without a window manager nobody sizes the window to the screen.
-    QTimer::singleShot(300, this, [this] {
-        if (frameFullScreen() && screen() && geometry() != screen()->geometry())
-            setGeometry(screen()->geometry());
-    });
-    if (m_commands.panels)
-        m_commands.panels->setFullScreenLayout(true);
-    if (PreviewTarget* p = Instances::preview())
-        p->setFullScreen(true);
-    delete m_palette;
+    setShowLayout(true);
 }
 
 void CMainFrame::leaveFullScreen() {
     setFullScreenMode(false);
-    m_savedGeometry.clear();
-    menuBar()->show();
-    for (Pane p : {Pane::Text, Pane::Plate, Pane::Lesson})
-        pane(p)->show();
-    // The window system's own state first (maximised stays maximised), then the exact
-    // rectangle; without a window manager only the rectangle does anything.
-    setWindowState(m_savedState);
-    if (!(m_savedState & Qt::WindowMaximized))
-        setGeometry(m_savedRect);
-    QTimer::singleShot(300, this, [this] {
-        if (!frameFullScreen() && geometry() != m_savedRect)
-            setGeometry(m_savedRect);
-    });
-    if (m_commands.panels)
-        m_commands.panels->setFullScreenLayout(false);
-    if (PreviewTarget* p = Instances::preview())
-        p->setFullScreen(false);
+    m_fullScreen->leave({pane(Pane::Text), pane(Pane::Plate), pane(Pane::Lesson)});
+    setShowLayout(false);
     applyNormalLayout();
-    m_layoutSettling = true;
-    QTimer::singleShot(1000, this, [this] { m_layoutSettling = false; });
 }
 
 void CMainFrame::applyNormalLayout() {
     applyPaneProportions();
     if (isTextHidden())
         m_outer->setSizes({0, m_clientSize.width()});
-    if (m_commands.panels) {
-        m_commands.panels->setTextHidden(isTextHidden());
-        m_commands.panels->restoreScrollPositions();
+    if (commands().panels) {
+        commands().panels->setTextHidden(isTextHidden());
+        commands().panels->restoreScrollPositions();
     }
     placePanels();
 }
@@ -529,8 +270,8 @@ void CMainFrame::toggleText() {
         m_outer->setSizes({0, m_clientSize.width()});
         setTextHidden(true);
     }
-    if (m_commands.panels)
-        m_commands.panels->setTextHidden(isTextHidden());
+    if (commands().panels)
+        commands().panels->setTextHidden(isTextHidden());
     // The preview re-fits itself when its pane changes size.
 }
 
@@ -555,8 +296,18 @@ void CMainFrame::applyPaneProportions() {
 }
 
 void CMainFrame::placePanels() {
-    if (m_commands.panels)
-        m_commands.panels->placePanels();
+    if (m_placementQueued)
+        return;
+    m_placementQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        m_placementQueued = false;
+        placePanelsNow();
+    });
+}
+
+void CMainFrame::placePanelsNow() {
+    if (commands().panels)
+        commands().panels->placePanels();
     // The editing palette's bottom-left corner sits on the preview's bottom-left corner.
     if (m_palette && m_palette->isVisible()) {
         const QWidget* preview = pane(Pane::Preview);
@@ -567,65 +318,19 @@ void CMainFrame::placePanels() {
     }
 }
 
-void CMainFrame::runCommand(int id) {
-    switch (id) {
-    case ResId::kCmdShowTopic:
-        if (m_commands.show)
-            m_commands.show->startTopicShow();
-        break;
-    case ResId::kCmdAddAllToLesson:
-        if (m_commands.plate)
-            m_commands.plate->addAllToLesson();
-        break;
-    case ResId::kCmdStartLesson:
-        if (m_commands.show)
-            m_commands.show->startLesson();
-        break;
-    case ResId::kCmdContinueLesson:
-        if (m_commands.show)
-            m_commands.show->continueLesson();
-        break;
-    case ResId::kCmdNewLesson:
-        if (m_commands.lesson)
-            m_commands.lesson->newLesson();
-        break;
-    case ResId::kCmdOpenLesson:
-        if (m_commands.lesson) {
-            m_commands.lesson->openLesson();
-            m_commands.lesson->relayoutLesson();
-        }
-        break;
-    case ResId::kCmdSaveLesson:
-        if (m_commands.lesson)
-            m_commands.lesson->saveLessonFile();
-        break;
-    case ResId::kCmdEditLesson:
-        toggleLessonPalette();
-        break;
-    case ResId::kCmdHelp:
-        WindowServices::instance().showHelp(helpFilePath());
-        break;
-    case ResId::kCmdAbout:
-        emit aboutRequested();
-        break;
-    default:
-        break;
-    }
-}
-
 void CMainFrame::showContextMenu(QWidget* view, const QPoint& viewPoint) {
     QMenu* menu = nullptr;
     if (isInside(pane(Pane::Lesson), view))
-        menu = m_lessonMenu;
+        menu = lessonMenu();
     else if (isInside(pane(Pane::Plate), view))
-        menu = m_plateMenu;
+        menu = plateMenu();
     if (menu)
         menu->popup(view->mapToGlobal(viewPoint));
 }
 
 void CMainFrame::endDrags() {
-    if (m_commands.panels)
-        m_commands.panels->endDrags();
+    if (commands().panels)
+        commands().panels->endDrags();
 }
 
 void CMainFrame::toggleLessonPalette() {
@@ -635,7 +340,7 @@ void CMainFrame::toggleLessonPalette() {
         return;
     }
     delete m_palette;
-    m_palette = m_commands.lesson ? m_commands.lesson->createLessonPalette() : nullptr;
+    m_palette = commands().lesson ? commands().lesson->createLessonPalette() : nullptr;
     if (!m_palette)
         return;
     m_palette->show();
@@ -648,37 +353,8 @@ void CMainFrame::toggleLessonPalette() {
 
 void CMainFrame::openLessonAtStart(const QString& path) {
     m_startLessonPath = path;
-    if (m_commands.lesson)
-        m_commands.lesson->loadLessonFile(path);
-}
-
-QString CMainFrame::helpFilePath() const {
-    return helpFileFor(m_contentFolder);
-}
-
-int CMainFrame::interactionMode() const {
-    return DisplayState::current().interactionMode;
-}
-void CMainFrame::setInteractionMode(int mode) {
-    DisplayState::current().interactionMode = mode;
-}
-bool CMainFrame::isFullScreenMode() const {
-    return DisplayState::current().fullScreen;
-}
-void CMainFrame::setFullScreenMode(bool on) {
-    DisplayState::current().fullScreen = on;
-}
-bool CMainFrame::isVideoShown() const {
-    return DisplayState::current().videoShown;
-}
-void CMainFrame::setVideoShown(bool shown) {
-    DisplayState::current().videoShown = shown;
-}
-bool CMainFrame::isTextHidden() const {
-    return DisplayState::current().textHidden;
-}
-void CMainFrame::setTextHidden(bool hidden) {
-    DisplayState::current().textHidden = hidden;
+    if (commands().lesson)
+        commands().lesson->loadLessonFile(path);
 }
 
 void CMainFrame::resizeEvent(QResizeEvent* event) {
@@ -723,7 +399,7 @@ void CMainFrame::updateSizeLimit() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (m_commands.lesson && !m_commands.lesson->mayCloseLesson()) {
+    if (commands().lesson && !commands().lesson->mayCloseLesson()) {
         event->ignore();
         return;
     }
@@ -734,31 +410,9 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_outer && event->type() == QEvent::Resize && m_layoutSettling) {
-        // After the base class's handling the splitter has its new size.
-        const bool result = QMainWindow::eventFilter(watched, event);
-        QTimer::singleShot(0, this, [this] {
-            if (m_layoutSettling && !frameFullScreen())
-                applyNormalLayout();
-        });
-        return result;
-    }
-    if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && watched != m_outer &&
-        watched->isWidgetType() && m_inner->indexOf(static_cast<QWidget*>(watched)) >= 0 &&
-        !m_placementQueued) {
-        // Once the layout has settled, after every move or resize of a pane.
-        m_placementQueued = true;
-        QTimer::singleShot(0, this, [this] {
-            m_placementQueued = false;
-            placePanels();
-        });
-    }
-    if (isShowWindow(watched) &&
-        (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
-        // The show's windows have no keys of their own: the frame's rules apply.
-        onWindowKey(event);
-        return true;
-    }
+    if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) &&
+        watched->isWidgetType() && m_inner->indexOf(static_cast<QWidget*>(watched)) >= 0)
+        placePanels();
     if (m_palette && watched == m_palette->windowHandle() &&
         (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
         onWindowKey(event))
@@ -786,41 +440,5 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool CMainFrame::onWindowKey(QEvent* event) {
-    const auto* key = static_cast<QKeyEvent*>(event);
-    if (event->type() == QEvent::KeyRelease) {
-        // A held key repeats as press/release pairs here; only a real release counts.
-        if (!key->isAutoRepeat())
-            m_keys.keyUp();
-        return false;
-    }
-    // Enter and Esc on a floating panel or media window belong to it: they hand the focus
-    // back to the active view and never toggle full screen.
-    const bool enterOrEsc =
-        key->key() == Qt::Key_Escape || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-    if (enterOrEsc && ActiveViewFocus::isInsideFloating(QApplication::focusWidget()))
-        return false;
-    if (isFullScreenMode() && m_commands.show &&
-        m_commands.show->playbackKey(key->key(), key->modifiers()))
-        return true;
-    switch (m_keys.keyDown(key->key())) {
-    case ControlKeyRule::Effect::None:
-        break;
-    case ControlKeyRule::Effect::ToggleFullScreen:
-        runShowToggle();
-        break;
-    case ControlKeyRule::Effect::SaveLesson:
-        if (m_commands.lesson)
-            m_commands.lesson->saveLessonFile();
-        break;
-    case ControlKeyRule::Effect::OpenLesson:
-        // Unlike the menu command, the key does not re-lay the lesson row out.
-        if (m_commands.lesson)
-            m_commands.lesson->openLesson();
-        break;
-    case ControlKeyRule::Effect::NewLesson:
-        if (m_commands.lesson)
-            m_commands.lesson->newLesson();
-        break;
-    }
-    return false;
+    return m_router->onKey(event, isFullScreenMode());
 }

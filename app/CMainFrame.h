@@ -1,29 +1,28 @@
 #pragma once
 
-#include "ControlKeyRule.h"
-#include "FrameCommands.h"
+#include "DisplayState.h"
+#include "FrameCommandRouter.h"
 #include "FrameControl.h"
 
-#include <QElapsedTimer>
-#include <QKeySequence>
 #include <QMainWindow>
 #include <QPointer>
 #include <memory>
 
 class HtmlView;
 class PlaceholderPane;
-class PlaybackWindow;
-class PresenterView;
-class QScreen;
-class ScreenSaverInhibitor;
 class PlaceholderTopicTarget;
+class ProjectorShow;
 class QMenu;
+class QScreen;
 class QSplitter;
+class ScreenSaverInhibitor;
 class TopicTarget;
+class WindowFullScreen;
 
 // The main window: four panes in two splitters (topic text | plate strip / preview / lesson
-// row), menu 128, the frame's own keys, context menus, help, and the frame state the views
-// and panels read. Exists once; registered as Instances::frame() while it lives.
+// row), context menus, the palette's life, full-screen mode on this screen or the projector,
+// and the frame state the views and panels read. Menu 128 and the frame's keys are routed by
+// FrameCommandRouter. Exists once; registered as Instances::frame() while it lives.
 class CMainFrame : public QMainWindow, public FrameControl {
     Q_OBJECT
 public:
@@ -40,60 +39,42 @@ public:
     void setPaneWidget(Pane which, QWidget* view);
     QSplitter* outerSplitter() const { return m_outer; }
     QSplitter* innerSplitter() const { return m_inner; }
-    // The pane that last held the keyboard focus (the plate strip until one did).
-    QWidget* activeView() const;
-    void setActiveView(QWidget* view);
-
     // Where the menu commands, keys and panel requests go, one interface per collaborator
     // (not owned). A group that is not set has its menu items disabled and its keys do
-    // nothing. Topic links go to the target; null restores the placeholders' own.
-    void setLessonCommands(LessonCommands* commands);
-    void setShowCommands(ShowCommands* commands);
-    void setPanelCommands(PanelCommands* commands);
-    void setPlateCommands(PlateCommands* commands);
-    // Sets every group that commands names; the others stay as they are.
-    void setCommands(const FrameCommands& commands);
-    const FrameCommands& commands() const { return m_commands; }
+    // nothing; setCommands sets the groups it names and keeps the others. Topic links go to
+    // the target; null restores the placeholders' own.
+    void setCommands(const FrameCommands& commands) { m_router->setCommands(commands); }
+    const FrameCommands& commands() const { return m_router->commands(); }
     void setTopicTarget(TopicTarget* target);
 
     // --- Layout
     // The client size the frame last received; the pane proportions are computed from it.
     QSize clientSize() const { return m_clientSize; }
     void applyPaneProportions() override;
-    // Places the floating panels and the editing palette beside the panes.
+    // Asks for the floating panels and the editing palette to be placed beside the panes
+    // again; they are, once, when the layout has settled (the next turn of the event loop).
+    // Every move or resize of the window, a pane or a splitter asks for it.
     void placePanels() override;
     // Enters or leaves full-screen mode: the preview alone on the whole screen (the window
     // system's full-screen state, no menu bar), the other panes out of the way, the panels
     // swapped, the palette closed; leaving restores the window's former geometry and state,
     // the pane proportions, the text pane's state and the views' scroll positions.
-    // With two or more screens the preview goes to the playback screen instead (see
-    // playbackScreen()) and this window stays as it is, the presenter view over it.
+    // With two or more screens the preview goes to the projector instead (see ProjectorShow)
+    // and this window stays as it is, the presenter view over it.
     void switchFullScreen() override;
-    // The screen full-screen showing goes to while this window is where it is now.
-    QScreen* playbackScreen() const;
-    // The preview shows on another screen than this window's.
-    bool isOnOtherScreen() const;
-    QWidget* playbackWindow() const;
-    PresenterView* presenterView() const;
+    ProjectorShow& projectorShow() const { return *m_show; }
     ScreenSaverInhibitor& screenSaver() const { return *m_screenSaver; }
-    // The teacher's choice under "Экран показа" (kept in the settings), and the screen's
-    // menu rebuilt from the screens there are now.
-    QMenu* screenMenu() const { return m_screenMenu; }
-    void chooseScreen(int index); // -1: the rule
     // The panels' text button: the topic text pane collapsed or at its proportional width.
     void toggleText();
-    // The window's geometry as it was when full-screen mode was entered; empty outside it.
-    QByteArray savedGeometry() const { return m_savedGeometry; }
-    QRect savedRect() const { return m_savedRect; }
     QString contentFolder() const { return m_contentFolder; }
     // The main window's text.
     void setDocumentTitle(const QString& title) override;
 
     // --- Commands
-    QMenu* plateMenu() const { return m_plateMenu; }
-    QMenu* lessonMenu() const { return m_lessonMenu; }
-    QMenu* helpMenu() const { return m_helpMenu; }
-    void runCommand(int id);
+    QMenu* plateMenu() const { return m_router->plateMenu(); }
+    QMenu* lessonMenu() const { return m_router->lessonMenu(); }
+    QMenu* helpMenu() const { return m_router->helpMenu(); }
+    void runCommand(int id) { m_router->runCommand(id); }
     // The "Набор плакатов" popup over the plate strip, "Урок" over the lesson row, opened at a
     // point in the clicked view's own coordinates.
     void showContextMenu(QWidget* view, const QPoint& viewPoint);
@@ -103,17 +84,9 @@ public:
     // A lesson file named on the command line.
     void openLessonAtStart(const QString& path);
     QString startLessonPath() const { return m_startLessonPath; }
-    QString helpFilePath() const;
 
     // --- State the views and panels read
-    int interactionMode() const;
-    void setInteractionMode(int mode);
-    bool isFullScreenMode() const;
-    void setFullScreenMode(bool on);
-    bool isVideoShown() const;
-    void setVideoShown(bool shown);
-    bool isTextHidden() const;
-    void setTextHidden(bool hidden);
+    bool isFullScreenMode() const { return DisplayState::current().fullScreen; }
 
 signals:
     void aboutRequested();
@@ -129,10 +102,6 @@ protected:
 
 private:
     void buildPanes();
-    void buildMenus();
-    QMenu* addPopup(const QString& title);
-    void updateCommandStates();
-    void addCommand(QMenu* menu, const QString& text, int id, const QKeySequence& keys = {});
     void storeClientSize();
     // true: the key was taken (playback keys in full-screen mode).
     bool onWindowKey(QEvent* event);
@@ -140,15 +109,21 @@ private:
     void leaveFullScreen();
     void enterOtherScreen(QScreen* target);
     void leaveOtherScreen();
+    // The panels, the preview and the palette for the show (on) or the normal layout.
+    void setShowLayout(bool on);
     // Screens came or went, or the choice changed: the show moves where it belongs now.
     void reconsiderScreens();
-    void fillScreenMenu();
     void runShowToggle();
-    bool isShowWindow(QObject* watched) const;
-    bool frameFullScreen() const { return !m_savedGeometry.isEmpty(); }
     void applyNormalLayout();
     void updateSizeLimit();
     void onFocusChanged(QWidget* now);
+    // The pane that last held the keyboard focus (the plate strip until one did).
+    QWidget* activeView() const;
+    void setActiveView(QWidget* view);
+    void placePanelsNow();
+    void setFullScreenMode(bool on) { DisplayState::current().fullScreen = on; }
+    bool isTextHidden() const { return DisplayState::current().textHidden; }
+    void setTextHidden(bool hidden) { DisplayState::current().textHidden = hidden; }
 
     QString m_contentFolder;
     QSplitter* m_outer = nullptr;
@@ -157,38 +132,20 @@ private:
     PlaceholderPane* m_platePlaceholder = nullptr;
     PlaceholderPane* m_previewPlaceholder = nullptr;
     std::unique_ptr<PlaceholderTopicTarget> m_placeholderTarget;
-    FrameCommands m_commands;
     QPointer<QWidget> m_activeView;
     QMetaObject::Connection m_focusWatch;
 
-    QMenu* m_plateMenu = nullptr;
-    QMenu* m_lessonMenu = nullptr;
-    QMenu* m_helpMenu = nullptr;
-
+    FrameCommandRouter* m_router = nullptr;
     QSize m_clientSize;
     QPointer<QWidget> m_palette;
-    ControlKeyRule m_keys;
     QString m_startLessonPath;
     // Until the window first appears (maximised by the window manager), each resize
     // re-proportions the panes; afterwards resizing keeps their pixel sizes.
     bool m_startupLayout = true;
     bool m_windowWatched = false;
-    QByteArray m_savedGeometry;
-    QRect m_savedRect;
-    Qt::WindowStates m_savedState;
-    // After leaving full screen the window system resizes the window later: until the layout
-    // settles, every resize re-applies the normal layout.
-    bool m_layoutSettling = false;
+    WindowFullScreen* m_fullScreen = nullptr;
     bool m_placementQueued = false;
     QMetaObject::Connection m_screenWatch;
-
-    // Playback on another screen: the preview lent to its window, a stand-in in its pane.
-    QPointer<PlaybackWindow> m_playbackWindow;
-    QPointer<PresenterView> m_presenter;
-    QPointer<PlaceholderPane> m_previewStandIn;
-    QList<int> m_innerSizes;
-    QElapsedTimer m_showClock;
-    QMenu* m_screenMenu = nullptr;
-    bool m_screensQueued = false;
+    std::unique_ptr<ProjectorShow> m_show;
     std::unique_ptr<ScreenSaverInhibitor> m_screenSaver;
 };

@@ -28,8 +28,8 @@ FramePanels::FramePanels(CMainFrame& frame, PreView& preview, KovrelView& plate,
         if (!m_animation)
             return;
         m_animation->setVisible(available);
-        if (available)
-            placePanels();
+        if (available && m_frame)
+            m_frame->placePanels();
     });
     // A black screen is black: the buttons over it step aside until the picture is back.
     connect(&preview, &PreView::blankChanged, this, [this](bool blank) {
@@ -77,7 +77,7 @@ void FramePanels::createPanels() {
     m_lessonStart->setVisible(!full);
     m_exit->setVisible(full);
     m_animation->setVisible(m_animationWanted);
-    placePanels();
+    frame->placePanels();
 }
 
 void FramePanels::placePanels() {
@@ -112,7 +112,8 @@ void FramePanels::setFullScreenLayout(bool fullScreen) {
     m_buttons->setVisible(!fullScreen);
     m_lessonStart->setVisible(!fullScreen);
     m_exit->setVisible(fullScreen);
-    placePanels();
+    if (m_frame)
+        m_frame->placePanels();
 }
 
 void FramePanels::setTextHidden(bool hidden) {

@@ -10,7 +10,7 @@ void LessonPane::install(CMainFrame& frame) {
     m_frame = &frame;
     m_view = new LessView;
     frame.setPaneWidget(CMainFrame::Pane::Lesson, m_view);
-    frame.setLessonCommands(this);
+    frame.setCommands({.lesson = this});
 
     connect(m_view, &LessView::contextMenuRequested, this, [this](const QPoint& point) {
         if (m_frame && m_view)

@@ -18,11 +18,9 @@ void PaneViews::install(CMainFrame& frame) {
     frame.setPaneWidget(CMainFrame::Pane::Preview, m_preview);
     m_panels = std::make_unique<FramePanels>(frame, *m_preview, *m_plate);
     frame.setTopicTarget(this);
-    frame.setPlateCommands(this);
     m_lesson = std::make_unique<LessonPane>();
     m_lesson->install(frame);
-    frame.setShowCommands(this);
-    frame.setPanelCommands(m_panels.get());
+    frame.setCommands({.show = this, .panels = m_panels.get(), .plate = this});
 
     connect(m_plate, &KovrelView::contextMenuRequested, this, [this](const QPoint& point) {
         if (m_frame && m_plate)

@@ -1,7 +1,8 @@
 #pragma once
 
-// The floating panels beside the panes, created once at start-up and placed again on every
-// resize and move; and the drags that end when a view loses the focus.
+// The floating panels beside the panes, created once at start-up; and the drags that end when
+// a view loses the focus. placePanels() runs only when the frame carries out its one placement
+// request (CMainFrame::placePanels), which the panels also use after showing or hiding one.
 class PanelCommands {
 public:
     virtual ~PanelCommands() = default;

@@ -18,6 +18,7 @@
 #include "PaneViews.h"
 #include "PreView.h"
 #include "PresenterView.h"
+#include "ProjectorShow.h"
 #include "QtWindowServices.h"
 #include "ResourceIds.h"
 #include "ScreenSaverInhibitor.h"
@@ -131,7 +132,7 @@ private slots:
         const QList<QScreen*> screens = QGuiApplication::screens();
         QScreen* main = frame->screen();
         QScreen* projector = screens[main == screens[0] ? 1 : 0];
-        frame->chooseScreen(-1);
+        frame->projectorShow().chooseScreen(-1);
 
         // A topic's plates into the lesson.
         const QVariantList at =
@@ -159,10 +160,10 @@ private slots:
         frame->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(frame));
         QTest::keyClick(frame->windowHandle(), Qt::Key_F5);
-        QTRY_VERIFY(frame->isOnOtherScreen());
+        QTRY_VERIFY(frame->projectorShow().isOn());
         // The show's window is deleted once the show ends.
-        QPointer<QWidget> show = frame->playbackWindow();
-        PresenterView* presenter = frame->presenterView();
+        QPointer<QWidget> show = frame->projectorShow().playbackWindow();
+        PresenterView* presenter = frame->projectorShow().presenterView();
         QVERIFY(presenter);
         QCOMPARE(show->screen(), projector);
         QTRY_COMPARE(show->geometry(), projector->geometry());
@@ -214,7 +215,7 @@ private slots:
 
         // Esc leaves both: the preview is back in its pane, the window as it was.
         QTest::keyClick(presenter->windowHandle(), Qt::Key_Escape);
-        QTRY_VERIFY(!frame->isOnOtherScreen());
+        QTRY_VERIFY(!frame->projectorShow().isOn());
         QVERIFY(!frame->isFullScreenMode());
         QCOMPARE(frame->pane(CMainFrame::Pane::Preview), preview);
         QTRY_VERIFY(preview->isVisible());
@@ -225,18 +226,18 @@ private slots:
         save(shot(main), "after_esc.png");
 
         // The main window's own screen chosen: the show is on it alone, as with one screen.
-        frame->chooseScreen(static_cast<int>(screens.indexOf(main)));
+        frame->projectorShow().chooseScreen(static_cast<int>(screens.indexOf(main)));
         // Window shortcuts fire only in the active window, and activation lags under load.
         frame->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(frame));
         QTest::keyClick(frame->windowHandle(), Qt::Key_F5);
         QTRY_VERIFY(frame->isFullScreenMode());
-        QVERIFY(!frame->isOnOtherScreen());
+        QVERIFY(!frame->projectorShow().isOn());
         QTRY_COMPARE(preview->size(), main->size());
         QTest::keyClick(frame->windowHandle(), Qt::Key_Escape);
         QTRY_VERIFY(!frame->isFullScreenMode());
         QTRY_COMPARE(frame->geometry(), frameRect);
-        frame->chooseScreen(-1);
+        frame->projectorShow().chooseScreen(-1);
     }
 };
 
