@@ -3,6 +3,7 @@
 #include "Err.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <sstream>
 
@@ -221,10 +222,62 @@ std::optional<QByteArray> XmlDoc::getTextElement(const XmlRange& parent,
     return std::nullopt;
 }
 
+namespace {
+
+// A plain decimal number ("12", "-0.5", "1e+006") alone or followed by blanks: read directly,
+// which gives what stream extraction gives for it. Anything else (junk after the number, a
+// lone exponent mark, "inf") is left to the stream. Each picture record holds several
+// numbers, and a stream per number cost a lesson of 10,000 pictures a tenth of a second.
+std::optional<double> plainNumber(const QByteArray& text) {
+    const char* p = text.constData();
+    const char* const end = p + text.size();
+    while (p != end && (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r'))
+        ++p;
+    if (p != end && *p == '+')
+        ++p; // from_chars takes no plus sign
+    const char* const start = p;
+    if (p != end && *p == '-')
+        ++p;
+    const auto digits = [&p, end] {
+        const char* from = p;
+        while (p != end && *p >= '0' && *p <= '9')
+            ++p;
+        return p - from;
+    };
+    qsizetype mantissa = digits();
+    if (p != end && *p == '.') {
+        ++p;
+        mantissa += digits();
+    }
+    if (mantissa == 0)
+        return std::nullopt;
+    if (p != end && (*p == 'e' || *p == 'E')) {
+        ++p;
+        if (p != end && (*p == '+' || *p == '-'))
+            ++p;
+        if (digits() == 0)
+            return std::nullopt;
+    }
+    const char* const numberEnd = p;
+    while (p != end && (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r'))
+        ++p;
+    if (p != end)
+        return std::nullopt;
+    double value = 0;
+    const auto [stop, error] = std::from_chars(start, numberEnd, value);
+    if (error != std::errc() || stop != numberEnd)
+        return std::nullopt; // out of range: the stream's own answer
+    return value;
+}
+
+} // namespace
+
 std::optional<double> XmlDoc::getRealElement(const XmlRange& parent, const QByteArray& name) const {
     const auto text = getTextElement(parent, name);
     if (!text)
         return std::nullopt;
+    if (const std::optional<double> plain = plainNumber(*text))
+        return plain;
     // Stream extraction: leading blanks skipped, stops at the first character that does not
     // belong to the number, 0 when no number could be read.
     std::istringstream in(text->toStdString());

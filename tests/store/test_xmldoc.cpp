@@ -2,7 +2,9 @@
 #include "XmlDoc.h"
 
 #include <QTest>
+
 #include <cmath>
+#include <sstream>
 
 namespace {
 
@@ -178,6 +180,11 @@ private slots:
         QTest::newRow("trailing junk") << QByteArray("7.5abc") << 7.5;
         QTest::newRow("not a number") << QByteArray("abc") << 0.0;
         QTest::newRow("empty") << QByteArray() << 0.0;
+        QTest::newRow("plus sign, trailing blank") << QByteArray("+4.75 ") << 4.75;
+        QTest::newRow("lone exponent mark") << QByteArray("3e") << 0.0;
+        QTest::newRow("exponent too large") << QByteArray("1e999") << 0.0;
+        QTest::newRow("point alone") << QByteArray(".") << 0.0;
+        QTest::newRow("no leading digit") << QByteArray("-.5") << -0.5;
     }
     void realForms() {
         QFETCH(QByteArray, text);
@@ -187,6 +194,13 @@ private slots:
         const auto got = doc.getRealElement(doc.documentRange(), "x");
         QVERIFY(got.has_value()); // found whether or not a number could be read
         QCOMPARE(*got, value);
+        // Whatever road the reader takes, the answer is stream extraction's.
+        std::istringstream in(text.toStdString());
+        in.imbue(std::locale::classic());
+        double streamed = 0;
+        if (!(in >> streamed))
+            streamed = 0;
+        QCOMPARE(*got, streamed);
     }
 
     // Unbalanced and garbage texts parse and answer lookups within their ranges: the
