@@ -2,8 +2,8 @@
 // plate clicked shows large in the preview, "Добав.\n к уроку" adds it (and two more) to the
 // lesson, F5 plays the lesson full screen, the presentation keys step, wrap at both ends,
 // jump and blank the screen, Esc returns to the former window and panes. A GIF plate advances
-// at its frame delay, and Esc pressed while the topic text has the focus enters and leaves
-// full screen too.
+// at its frame delay, full screen holds with a Flash plate, and Esc pressed while the topic
+// text has the focus enters and leaves full screen too.
 //
 // Screenshots go to $TM_E2E_SHOTS when set, else to a new folder under the temp dir.
 
@@ -335,6 +335,26 @@ private slots:
                                 .arg(clock.elapsed())
                                 .arg(delay)));
         QVERIFY2(first != later, "the GIF does not move on screen");
+
+        // A Flash plate: full screen holds every time, though the movie's window is made anew
+        // on each switch (the window manager's state must stay, with no title bar left).
+        int flash = -1;
+        for (int i = 0; p.plateAt(i); ++i)
+            if (p.plateAt(i)->picName().contains("swf"))
+                flash = i;
+        QVERIFY2(flash >= 0, "the demo topic has no Flash plate");
+        p.clickPlate(flash);
+        QTRY_VERIFY(p.preview->flashWindow());
+        for (int round = 0; round < 3; ++round) {
+            p.key(Qt::Key_Escape);
+            QTRY_VERIFY_WITH_TIMEOUT(p.frame->isFullScreen(), kWindowManagerMs);
+            QTest::qWait(400);
+            QVERIFY2(p.frame->isFullScreen(), qPrintable(QString("round %1").arg(round)));
+            QTRY_COMPARE(p.frame->frameGeometry(), p.frame->screen()->geometry());
+            p.key(Qt::Key_Escape);
+            QTRY_VERIFY_WITH_TIMEOUT(!p.frame->isFullScreen(), kWindowManagerMs);
+        }
+        save(p.screenShot(), "show_flash_left.png");
 
         // Esc with the focus in the topic text toggles full screen as well.
         HtmlView* html = p.frame->htmlView();
