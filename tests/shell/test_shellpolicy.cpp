@@ -54,7 +54,7 @@ private slots:
         write("source/SETUP.EXE", "MZ");
         write("source/anim", "#!/bin/sh\nrm -rf ~\n");
         write("source/anim.gif.sh", "echo\n");
-        write("source/start.jnlp", "<?xml version=\"1.0\"?>\n<jnlp spec=\"1.0+\"></jnlp>\n");
+        write("source/start.jnlp", "<?xml version=\"1.0\"?>\n<jnlp codebase=\".\"></jnlp>\n");
         write("source/notes.txt", "just text\n");
         write("source/page.htm", "<html><body>Page</body></html>\n");
         write("source/bare.html", "Page without any markup\n");
