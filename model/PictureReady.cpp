@@ -6,6 +6,13 @@ PictureReady& PictureReady::instance() {
 }
 
 void PictureReady::notify() {
+    if (m_posted.exchange(true))
+        return; // the event already posted tells this decode too
     QMetaObject::invokeMethod(
-        this, [this] { emit prepared(); }, Qt::QueuedConnection);
+        this,
+        [this] {
+            m_posted = false; // before the signal: a decode ready meanwhile posts anew
+            emit prepared();
+        },
+        Qt::QueuedConnection);
 }

@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+#include <atomic>
+
 // Tells the views that a picture decode made on the thread pool for drawing is ready: they
 // repaint, and the picture then draws it (see PictureImage::setDrawingWithoutDecoding).
 // Lives on the thread that shows the windows; any thread may notify.
@@ -18,4 +20,6 @@ signals:
 
 private:
     PictureReady() = default;
+    // A burst of decodes finishing posts one event, not one each: the views repaint once.
+    std::atomic<bool> m_posted{false};
 };

@@ -207,12 +207,12 @@ void SwfDlg::resizeEvent(QResizeEvent* event) {
 
 void SwfDlg::setBlanked(bool on) {
     setVisible(!on);
-    if (m_view && m_view->page())
-        m_view->page()->runJavaScript(
-            on ? QStringLiteral("if (window.tmPlayer) { window.tmPlayer.pause(); }")
-               : QStringLiteral("if (window.tmPlayer) { window.tmPlayer.play(); }"));
-    if (m_view && m_view->page())
-        m_view->page()->setAudioMuted(on);
+    if (!m_view || !m_view->page())
+        return; // no player started: nothing plays
+    m_view->page()->runJavaScript(
+        on ? QStringLiteral("if (window.tmPlayer) { window.tmPlayer.pause(); }")
+           : QStringLiteral("if (window.tmPlayer) { window.tmPlayer.play(); }"));
+    m_view->page()->setAudioMuted(on);
 }
 
 void SwfDlg::playerMessage(const QString& message) {
