@@ -83,6 +83,15 @@ constexpr qint64 kBombExpansion = 1024; // decoded bytes (4 per pixel) per encod
 // the ratio holds for screens from this size on (a 16 MB canvas).
 constexpr qint64 kScreenBombMinPixels = qint64(4) * 1024 * 1024;
 
+// A bitmap's best compression (run-length, 255 pixels in two bytes) stays far below the ratio,
+// so a bitmap beyond it is truncated at any size that costs time to decode: its header
+// promises rows the file does not hold.
+constexpr qint64 kBitmapBombMinPixels = qint64(1) * 1024 * 1024;
+
+qint64 bombFloorFor(const QByteArray& format) {
+    return format == "bmp" || format == "dib" ? kBitmapBombMinPixels : kBombMinPixels;
+}
+
 bool isBomb(QSize claimed, qint64 encodedBytes, qint64 minPixels = kBombMinPixels) {
     const qint64 pixels = qint64(claimed.width()) * claimed.height();
     return pixels > minPixels && pixels * 4 > encodedBytes * kBombExpansion;
@@ -166,7 +175,7 @@ std::unique_ptr<PictureImage> PictureImage::decode(const QByteArray& bytes, QSiz
     if (format.isEmpty() || !acceptedFormat(format))
         return nullptr;
     const QSize claimed = r.reader.size();
-    if (!withinLimits(claimed, bytes.size()))
+    if (!withinLimits(claimed, bytes.size(), bombFloorFor(format)))
         return nullptr;
     // A GIF's reader tells its first frame's size; every frame is composed on the screen.
     QSize canvas = claimed;
