@@ -62,11 +62,11 @@ void FramePanels::createPanels() {
         if (m_preview)
             m_preview->switchFullScreen();
     });
-    connect(m_animation, &ButtFullDlg::animationClicked, this, [this] {
+    connect(m_animation, &ButtFullDlg::clicked, this, [this] {
         if (m_preview)
             m_preview->openAnimation();
     });
-    connect(m_lessonStart, &ButtLess1::startLessonClicked, this, [this] {
+    connect(m_lessonStart, &ButtLess1::clicked, this, [this] {
         if (m_preview)
             m_preview->startLesson();
     });

@@ -53,21 +53,25 @@ int countPictures(const XmlDoc& doc) {
     return n;
 }
 
-void loadFragment(XmlStorage& storage, const QString& localPath, FragmentSink& sink) {
+namespace {
+// Reads the whole file at once; the failures are summed up after, unless cancelled.
+bool loadToEnd(LoadJob::Kind kind, XmlStorage& storage, const QString& localPath,
+               FragmentSink& sink) {
     Gathering gathering(sink);
-    LoadJob job(LoadJob::Kind::Fragment, storage, localPath, gathering);
-    job.runToEnd();
-    if (!job.isCancelled())
-        gathering.showFailures();
-}
-
-bool loadLesson(XmlStorage& storage, const QString& localPath, FragmentSink& sink) {
-    Gathering gathering(sink);
-    LoadJob job(LoadJob::Kind::Lesson, storage, localPath, gathering);
+    LoadJob job(kind, storage, localPath, gathering);
     job.runToEnd();
     if (!job.isCancelled())
         gathering.showFailures();
     return job.documentRead();
+}
+} // namespace
+
+void loadFragment(XmlStorage& storage, const QString& localPath, FragmentSink& sink) {
+    loadToEnd(LoadJob::Kind::Fragment, storage, localPath, sink);
+}
+
+bool loadLesson(XmlStorage& storage, const QString& localPath, FragmentSink& sink) {
+    return loadToEnd(LoadJob::Kind::Lesson, storage, localPath, sink);
 }
 
 } // namespace store
