@@ -1,0 +1,45 @@
+#include "HandoutCommands.h"
+
+#include "HandoutOptions.h"
+#include "Lesson.h"
+
+#include <QPrintDialog>
+#include <QPrinter>
+
+#include <memory>
+
+HandoutCommands::HandoutCommands(QWidget* window, QObject* parent)
+    : QObject(parent), m_window(window), m_job(window) {}
+
+void HandoutCommands::printLesson(const Lesson& lesson) {
+    if (m_job.isRunning() || HandoutJob::refuseEmpty(lesson))
+        return;
+    std::unique_ptr<HandoutRenderer> renderer = HandoutJob::forLesson(lesson, 0);
+    auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
+    printer->setPageSize(QPageSize(QPageSize::A4));
+    printer->setDocName(renderer->title());
+    QPrintDialog dialog(printer.get(), m_window);
+    // Every picture goes out: a page range would cut the handout's numbering.
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    auto* options = new HandoutOptions;
+    dialog.setOptionTabs({options});
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    options->remember();
+    renderer = HandoutJob::forLesson(lesson, options->perPage());
+    m_job.start(
+        std::move(renderer),
+        [printer](HandoutRenderer& r, const std::function<bool(int)>& goOn) {
+            return r.render(*printer, goOn, [printer] { printer->abort(); });
+        },
+        QStringLiteral("Печать..."), QStringLiteral("Не удалось напечатать урок."));
+}
+
+void HandoutCommands::saveLessonPdf(const Lesson& lesson) {
+    if (m_job.isRunning() || HandoutJob::refuseEmpty(lesson))
+        return;
+    const int perPage = askHandoutPerPage(m_window);
+    if (perPage > 0)
+        m_job.savePdf(lesson, perPage);
+}
