@@ -17,6 +17,7 @@ void HandoutCommands::printLesson(const Lesson& lesson) {
     std::unique_ptr<HandoutRenderer> renderer = HandoutJob::forLesson(lesson, 0);
     auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
     printer->setPageSize(QPageSize(QPageSize::A4));
+    printer->setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter); // as the PDF
     printer->setDocName(renderer->title());
     QPrintDialog dialog(printer.get(), m_window);
     // Every picture goes out: a page range would cut the handout's numbering.

@@ -49,6 +49,7 @@ int HandoutOptions::rememberedPerPage() {
 int askHandoutPerPage(QWidget* parent) {
     QDialog dialog(parent);
     dialog.setWindowTitle(QStringLiteral("Сохранить урок как PDF"));
+    dialog.setMinimumWidth(360); // the title whole
     auto* options = new HandoutOptions(&dialog);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);

@@ -24,7 +24,7 @@ struct OverviewItem {
 class OverviewGrid : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kMinCellWidth = 120;
+    static constexpr int kMinCellWidth = 104;
     static constexpr int kMaxCellWidth = 480;
     static constexpr int kGap = 10;
     static constexpr int kCaptionHeight = 36; // two lines of the caption's type

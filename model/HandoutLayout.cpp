@@ -63,6 +63,23 @@ QRectF HandoutLayout::captionRect(int index) const {
     return {cell.left(), cell.bottom() - height, cell.width(), height};
 }
 
+QRectF HandoutLayout::placedPicture(int index, QSizeF size) const {
+    const QRectF box = pictureBox(index).adjusted(kInset, kInset, -kInset, -kInset);
+    QRectF shown = fitted(size, box);
+    if (shown.isEmpty())
+        return shown;
+    const QRectF cell = cellRect(index);
+    shown.moveTop(cell.top() + (cell.height() - shown.height() - kCaptionHeight) / 2);
+    return shown;
+}
+
+QRectF HandoutLayout::captionUnder(int index, const QRectF& picture) const {
+    const QRectF cell = cellRect(index);
+    const double left = picture.isEmpty() ? cell.left() + kInset : picture.left();
+    const double top = picture.isEmpty() ? captionRect(index).top() : picture.bottom() + kInset;
+    return {left, top, std::max(0.0, cell.right() - left), kCaptionHeight - kInset};
+}
+
 QRectF HandoutLayout::fitted(QSizeF size, const QRectF& box) {
     if (size.isEmpty() || box.isEmpty())
         return {};

@@ -13,6 +13,7 @@ public:
     static constexpr double kHeaderHeight = 24;  // the header line and the gap below it
     static constexpr double kCaptionHeight = 30; // two lines of the caption's type
     static constexpr double kGap = 12;           // between cells
+    static constexpr double kInset = 4;          // around a picture in its cell
 
     // perPage is one of 1, 2, 4 and 6; anything else counts as kDefaultPerPage.
     HandoutLayout(QSizeF area, int perPage, int pictureCount);
@@ -33,6 +34,12 @@ public:
     QRectF cellRect(int index) const;
     QRectF pictureBox(int index) const;
     QRectF captionRect(int index) const;
+
+    // A picture of size fitted into its cell above its caption, the two together centred
+    // down the cell (the caption stays right under the picture).
+    QRectF placedPicture(int index, QSizeF size) const;
+    // The caption's place under a picture placed so, from its left edge to the cell's right.
+    QRectF captionUnder(int index, const QRectF& picture) const;
 
     // size scaled to fit box whole and centred in it; empty for an empty size.
     static QRectF fitted(QSizeF size, const QRectF& box);

@@ -105,12 +105,12 @@ void HandoutRenderer::paintHeader(QPainter& g, const HandoutLayout& layout, int 
 
 void HandoutRenderer::paintPicture(QPainter& g, const HandoutLayout& layout, int index) {
     const HandoutPicture& picture = m_pictures[std::size_t(index)];
-    const QRectF box = layout.pictureBox(index).adjusted(4, 4, -4, -2);
     std::unique_ptr<PictureImage> decoded = PictureImage::decode(picture.bytes);
+    // An unreadable picture keeps a 4:3 place of its own.
+    const QRectF shown =
+        layout.placedPicture(index, decoded ? QSizeF(decoded->size()) : QSizeF(4, 3));
     QImage image;
-    QRectF shown;
     if (decoded) {
-        shown = HandoutLayout::fitted(QSizeF(decoded->size()), box);
         const double toPixels = double(kMaxDpi) / kPointsPerInch;
         const QSize bound(int(std::ceil(shown.width() * toPixels)),
                           int(std::ceil(shown.height() * toPixels)));
@@ -120,16 +120,16 @@ void HandoutRenderer::paintPicture(QPainter& g, const HandoutLayout& layout, int
         m_undecodable << index + 1;
         g.setPen(QPen(Qt::gray, 0.5, Qt::DashLine));
         g.setBrush(Qt::NoBrush);
-        g.drawRect(box);
+        g.drawRect(shown);
         g.setPen(Qt::darkGray);
         g.setFont(handoutFont(10));
-        g.drawText(box, Qt::AlignCenter | Qt::TextWordWrap,
+        g.drawText(shown, Qt::AlignCenter | Qt::TextWordWrap,
                    QStringLiteral("Рисунок не удалось прочитать"));
     } else {
         g.drawImage(shown, image);
     }
     // The place in bold, then the caption, in at most the caption's two lines.
-    const QRectF caption = layout.captionRect(index).adjusted(4, 2, -4, 0);
+    const QRectF caption = layout.captionUnder(index, shown);
     g.setPen(Qt::black);
     g.setFont(handoutFont(10, true));
     const QString place = QStringLiteral("%1.").arg(index + 1);
