@@ -213,6 +213,15 @@ void OverviewGrid::keyPressEvent(QKeyEvent* event) {
         typeDigit(key - Qt::Key_0);
         return;
     }
+    if (key == Qt::Key_Backspace && !m_typed.isEmpty()) {
+        const QString typed = m_typed.chopped(1);
+        m_typed.clear();
+        choose(m_chosenBeforeTyping);
+        for (QChar c : typed)
+            typeDigit(c.digitValue());
+        update();
+        return;
+    }
     const bool wasTyping = !m_typed.isEmpty();
     const int typed = m_typed.toInt();
     m_typed.clear();

@@ -3,15 +3,19 @@
 #include "HandoutLayout.h"
 #include "Lesson.h"
 #include "LessonDisplay.h"
+#include "LoadDlg.h"
 #include "ScriptedWindowServices.h"
 #include "StoreFixtures.h"
 
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 namespace {
 
@@ -182,6 +186,35 @@ private slots:
         QFile old(dir.filePath("old.pdf"));
         QVERIFY(old.open(QIODevice::ReadOnly));
         QTEST(old.readAll() == "old", "oldKept");
+    }
+
+    // A long run shows its progress; the window's "Отмена" ends it without a word.
+    void cancelledFromItsWindow() {
+        ScriptedWindowServices services;
+        HandoutJob job(nullptr);
+        QSignalSpy finished(&job, &HandoutJob::finished);
+        QVERIFY(job.start(
+            std::make_unique<HandoutRenderer>("урок", std::vector<HandoutPicture>(500), 4),
+            [](HandoutRenderer& r, const std::function<bool(int)>& goOn) {
+                for (int i = 0; i < r.pictureCount(); ++i) {
+                    if (!goOn(i))
+                        return HandoutRenderer::Result::Cancelled;
+                    QThread::msleep(20);
+                }
+                return HandoutRenderer::Result::Done;
+            },
+            "Печать...", "failed"));
+        QTRY_VERIFY(job.progressWindow());
+        LoadDlg* window = job.progressWindow();
+        QCOMPARE(window->windowTitle(), QString("Печать..."));
+        QCOMPARE(window->rangeEnd(), 500);
+        QTRY_VERIFY(window->position() > 0);
+        QTest::mouseClick(window->cancelButton(), Qt::LeftButton);
+        QTRY_COMPARE(finished.size(), 1);
+        QCOMPARE(finished.first().first().value<HandoutRenderer::Result>(),
+                 HandoutRenderer::Result::Cancelled);
+        QVERIFY(!job.progressWindow());
+        QVERIFY(services.messages.isEmpty());
     }
 };
 

@@ -42,6 +42,9 @@ private slots:
             << QList<int>{Qt::Key_1, Qt::Key_0, Qt::Key_Enter} << 9 << 9 << false;
         QTest::newRow("typed place out of range does nothing")
             << QList<int>{Qt::Key_4, Qt::Key_2, Qt::Key_Return} << 5 << -1 << false;
+        QTest::newRow("typed place corrected")
+            << QList<int>{Qt::Key_4, Qt::Key_2, Qt::Key_Backspace, Qt::Key_Return} << 3 << 3
+            << false;
         QTest::newRow("esc") << QList<int>{Qt::Key_Escape} << 5 << -1 << true;
         QTest::newRow("g") << QList<int>{Qt::Key_G} << 5 << -1 << true;
         QTest::newRow("g on a russian layout") << QList<int>{0x041F} << 5 << -1 << true;
