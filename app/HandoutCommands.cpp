@@ -14,11 +14,10 @@ HandoutCommands::HandoutCommands(QWidget* window, QObject* parent)
 void HandoutCommands::printLesson(const Lesson& lesson) {
     if (m_job.isRunning() || HandoutJob::refuseEmpty(lesson))
         return;
-    std::unique_ptr<HandoutRenderer> renderer = HandoutJob::forLesson(lesson, 0);
     auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
     printer->setPageSize(QPageSize(QPageSize::A4));
     printer->setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter); // as the PDF
-    printer->setDocName(renderer->title());
+    printer->setDocName(HandoutJob::lessonName(lesson));
     QPrintDialog dialog(printer.get(), m_window);
     // Every picture goes out: a page range would cut the handout's numbering.
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
@@ -28,9 +27,8 @@ void HandoutCommands::printLesson(const Lesson& lesson) {
     if (dialog.exec() != QDialog::Accepted)
         return;
     options->remember();
-    renderer = HandoutJob::forLesson(lesson, options->perPage());
     m_job.start(
-        std::move(renderer),
+        HandoutJob::forLesson(lesson, options->perPage()),
         [printer](HandoutRenderer& r, const std::function<bool(int)>& goOn) {
             return r.render(*printer, goOn, [printer] { printer->abort(); });
         },

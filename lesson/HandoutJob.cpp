@@ -12,11 +12,6 @@
 
 namespace {
 
-QString lessonName(const Lesson& lesson) {
-    const QString path = lesson.scene().filePath();
-    return path.isEmpty() ? QStringLiteral("Без Имени") : QFileInfo(path).completeBaseName();
-}
-
 QString undecodableText(const HandoutRenderer& renderer) {
     QStringList names = renderer.undecodableNames();
     const qsizetype more = names.size() - FailureSummary::kNamesShown;
@@ -44,6 +39,11 @@ HandoutJob::~HandoutJob() {
         m_thread->wait();
         delete m_thread;
     }
+}
+
+QString HandoutJob::lessonName(const Lesson& lesson) {
+    const QString path = lesson.scene().filePath();
+    return path.isEmpty() ? QStringLiteral("Без Имени") : QFileInfo(path).completeBaseName();
 }
 
 std::unique_ptr<HandoutRenderer> HandoutJob::forLesson(const Lesson& lesson, int perPage) {
@@ -94,7 +94,7 @@ bool HandoutJob::start(std::unique_ptr<HandoutRenderer> renderer, Work work,
     m_renderer = std::move(renderer);
     m_cancel = false;
     m_done = 0;
-    m_elapsedMs = 0;
+    m_started.start();
     m_windowTitle = windowTitle;
     m_failedText = failedText;
     HandoutRenderer* target = m_renderer.get();
@@ -111,8 +111,7 @@ bool HandoutJob::start(std::unique_ptr<HandoutRenderer> renderer, Work work,
 }
 
 void HandoutJob::showProgress() {
-    m_elapsedMs += kProgressMs;
-    if (!m_window && m_elapsedMs >= kWindowAfterMs && !QApplication::activeModalWidget()) {
+    if (!m_window && m_started.elapsed() >= kWindowAfterMs && !QApplication::activeModalWidget()) {
         m_window = std::make_unique<LoadDlg>(m_owner);
         m_window->setWindowTitle(m_windowTitle);
         m_window->setRange(m_renderer->pictureCount());

@@ -2,6 +2,7 @@
 
 #include "HandoutRenderer.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -37,8 +38,10 @@ public:
     // Cancels a run and waits for its thread.
     ~HandoutJob() override;
 
-    // The lesson's pictures and name as a handout; its name is the file's, else "Без Имени".
+    // The lesson's pictures and name as a handout.
     static std::unique_ptr<HandoutRenderer> forLesson(const Lesson& lesson, int perPage);
+    // The lesson file's name without its extension, else "Без Имени".
+    static QString lessonName(const Lesson& lesson);
     // "Урок пуст" for a lesson without pictures (true); false otherwise. A lesson still being
     // read counts as refused without a word: its loading window is up.
     static bool refuseEmpty(const Lesson& lesson);
@@ -76,6 +79,6 @@ private:
     QString m_windowTitle;
     QString m_failedText;
     QTimer m_progress;
-    int m_elapsedMs = 0;
+    QElapsedTimer m_started;
     std::unique_ptr<LoadDlg> m_window;
 };
