@@ -350,6 +350,18 @@ QImage PictureImage::fullImage() {
     return decodeStill(0); // not kept: drawing keeps what the shown size needs
 }
 
+QImage PictureImage::imageWithin(QSize bound) {
+    if (bound.isEmpty())
+        return {};
+    QSize target = m_size;
+    if (target.width() > bound.width() || target.height() > bound.height())
+        target = m_size.scaled(bound, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    const QImage source = sourceFor(target);
+    if (source.isNull() || source.size() == target)
+        return source;
+    return source.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
 QImage PictureImage::sourceFor(QSize target) {
     if (m_animated)
         return animatedFrame(m_current);

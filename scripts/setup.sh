@@ -23,6 +23,8 @@ PACKAGES=(
   dbus
   # independent checks of the files we write
   python3 python3-olefile libolecf-utils
+  # the handouts' PDF, rendered as a reader shows it
+  poppler-utils
   # the Debian package and its checks (the install test's minimal root needs debootstrap)
   dpkg-dev lintian desktop-file-utils librsvg2-bin shared-mime-info xdg-utils
   libfile-mimeinfo-perl debootstrap

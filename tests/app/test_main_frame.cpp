@@ -77,9 +77,10 @@ private slots:
         QCOMPARE(titles, (QStringList{"Набор плакатов", "Урок", "Описание"}));
         QCOMPARE(itemsOf(frame.plateMenu()),
                  (QStringList{"Показать все из темы", "-", "Добавить к уроку все"}));
-        QCOMPARE(itemsOf(frame.lessonMenu()),
-                 (QStringList{"Начать урок", "Продолжить урок", "Экран показа", "-", "Новый",
-                              "Открыть", "Сохранить", "-", "Редактировать"}));
+        QCOMPARE(
+            itemsOf(frame.lessonMenu()),
+            (QStringList{"Начать урок", "Продолжить урок", "Экран показа", "-", "Новый", "Открыть",
+                         "Сохранить", "-", "Печать…", "Сохранить как PDF…", "-", "Редактировать"}));
         QCOMPARE(itemsOf(frame.helpMenu()), (QStringList{"Помошь", "-", "О программе"}));
         QCOMPARE(frame.windowTitle(), QString("Тревалон-Медиа"));
         QCOMPARE(DisplayState::current().interactionMode, DisplayState::kModeNormal);
@@ -96,8 +97,9 @@ private slots:
         QCOMPARE(enabled(), (QStringList{"Помошь", "О программе"}));
         RecordingPaneActions lessonOnly;
         frame.setCommands({.lesson = &lessonOnly});
-        QCOMPARE(enabled(), (QStringList{"Новый", "Открыть", "Сохранить", "Редактировать", "Помошь",
-                                         "О программе"}));
+        QCOMPARE(enabled(),
+                 (QStringList{"Новый", "Открыть", "Сохранить", "Печать…", "Сохранить как PDF…",
+                              "Редактировать", "Помошь", "О программе"}));
     }
 
     void commands_data() {
@@ -112,6 +114,8 @@ private slots:
         QTest::newRow("open lesson re-lays the row out")
             << ResId::kCmdOpenLesson << QStringList{"openLesson", "relayoutLesson"};
         QTest::newRow("save lesson") << ResId::kCmdSaveLesson << QStringList{"saveLessonFile"};
+        QTest::newRow("print") << ResId::kCmdPrintLesson << QStringList{"printLesson"};
+        QTest::newRow("pdf") << ResId::kCmdLessonPdf << QStringList{"saveLessonPdf"};
         QTest::newRow("edit opens the palette")
             << ResId::kCmdEditLesson << QStringList{"createLessonPalette", "placePanels"};
         QTest::newRow("help goes to the help viewer") << ResId::kCmdHelp << QStringList{};
