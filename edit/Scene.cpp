@@ -8,10 +8,10 @@
 #include "FragmentLoading.h"
 #include "FragmentSink.h"
 #include "Instances.h"
+#include "RowCommands.h"
 #include "LessonSaving.h"
 #include "LoadJob.h"
 #include "Shape.h"
-#include "WindowServices.h"
 
 #include <optional>
 
@@ -153,13 +153,10 @@ void Scene::loadLesson(const QString& path, FragmentSink* listener,
 }
 
 void Scene::destroyShapes() {
-    std::vector<Shape*> recorded;
-    recorded.reserve(m_lessonHistory.size());
-    for (const LessonEdit& e : m_lessonHistory)
-        recorded.push_back(e.picture);
+    // The commands first: they name pictures of the list.
     m_lessonHistory.clear();
     m_selected = nullptr;
-    m_shapes.clear(recorded);
+    m_shapes.clear();
 }
 
 void Scene::clear() {
@@ -300,60 +297,20 @@ BmpRectStream* firstSelectedStored(const ShapeList& shapes) {
     return nullptr;
 }
 
-// The node of the first picture named name, or end().
-ShapeNode firstNamed(ShapeList& shapes, const QByteArray& name) {
-    for (auto it = shapes.begin(); it != shapes.end(); ++it) {
-        const auto* picture = dynamic_cast<const BmpRect*>(*it);
-        if (picture && picture->name() == name)
-            return it;
-    }
-    return shapes.end();
-}
-
-// The record for the picture at node: its neighbours' names, or none when a neighbour that
-// should give a name is not a picture.
-std::optional<LessonEdit> recordFor(const ShapeList& shapes, ShapeNode node, int kind) {
-    LessonEdit edit;
-    edit.kind = kind;
-    edit.picture = *node;
-    if (node != shapes.begin()) {
-        const auto* previous = dynamic_cast<const BmpRect*>(*std::prev(node));
-        if (!previous)
-            return std::nullopt;
-        edit.previousName = previous->name();
-    }
-    if (std::next(node) != shapes.end()) {
-        const auto* next = dynamic_cast<const BmpRect*>(*std::next(node));
-        if (!next)
-            return std::nullopt;
-        edit.nextName = next->name();
-        edit.next = next;
-    }
-    return edit;
-}
-
-// Where the picture after it stands now: the very picture while it is in the row, else the
-// first picture of its name, else end().
-ShapeNode nextNeighbour(ShapeList& shapes, const LessonEdit& edit) {
-    if (edit.next && edit.next->hasNode())
-        return edit.next->node();
-    return firstNamed(shapes, edit.nextName);
-}
-
 } // namespace
 
 bool Scene::deleteSelected() {
     BmpRectStream* picture = firstSelectedStored(m_shapes);
     if (!picture)
         return false;
-    const ShapeNode node = picture->node();
-    if (std::optional<LessonEdit> edit = recordFor(m_shapes, node, LessonEdit::kDeleted))
-        m_lessonHistory.push_back(*edit);
-    else
-        m_shapes.retire(picture); // no record keeps it: the list must still destroy it once
-    m_shapes.erase(node);
     if (m_selected == picture)
         m_selected = nullptr;
+    if (std::optional<RowPlace> place = RowPlace::of(m_shapes, picture->node())) {
+        m_lessonHistory.push(new DeletePicture(m_shapes, *picture, *place));
+    } else {
+        m_shapes.erase(picture->node());
+        m_shapes.retire(picture); // no command holds it: the list must still destroy it once
+    }
     return true;
 }
 
@@ -371,48 +328,23 @@ bool Scene::moveSelected() {
     if (!moved || !target || moved == target)
         return false;
 
-    if (std::optional<LessonEdit> edit = recordFor(m_shapes, moved->node(), LessonEdit::kMoved))
-        m_lessonHistory.push_back(*edit);
-    m_shapes.erase(moved->node());
-    const ShapeNode at = target->node();
-    m_shapes.insertBefore(target->leftMark() ? at : std::next(at), moved);
+    const bool before = target->leftMark();
+    if (std::optional<RowPlace> place = RowPlace::of(m_shapes, moved->node()))
+        m_lessonHistory.push(new MovePicture(m_shapes, *moved, *target, before, *place));
+    else
+        MovePicture::moveBeside(m_shapes, *moved, *target, before);
     layoutRow();
     return true;
 }
 
 Scene::Undone Scene::undoLessonEdit() {
-    if (m_lessonHistory.empty()) {
-        messageBox(QStringLiteral("Нет действий для отмены"));
+    if (!m_lessonHistory.canUndo())
         return Undone::Nothing;
-    }
-    const LessonEdit edit = m_lessonHistory.back();
-    m_lessonHistory.pop_back();
-    const bool hasPrevious = !edit.previousName.isEmpty();
-    const bool hasNext = !edit.nextName.isEmpty();
-    Undone undone = Undone::Deleted;
-
-    if (edit.kind == LessonEdit::kDeleted) {
-        if (hasPrevious && hasNext) {
-            const ShapeNode next = nextNeighbour(m_shapes, edit);
-            if (next != m_shapes.end())
-                m_shapes.insertBefore(next, edit.picture);
-            else
-                m_shapes.retire(edit.picture); // stays out, still owned
-        } else if (hasNext) {
-            m_shapes.prepend(edit.picture);
-        } else {
-            m_shapes.append(edit.picture);
-        }
-    } else {
-        undone = Undone::Moved;
-        if (edit.picture->hasNode())
-            m_shapes.erase(edit.picture->node());
-        const ShapeNode next = hasNext ? nextNeighbour(m_shapes, edit) : m_shapes.end();
-        if (hasNext && !hasPrevious)
-            m_shapes.prepend(edit.picture);
-        else
-            m_shapes.insertBefore(next, edit.picture); // end(): appended
-    }
+    const auto* newest =
+        static_cast<const LessonCommand*>(m_lessonHistory.command(m_lessonHistory.index() - 1));
+    const Undone undone =
+        newest->kind() == LessonCommand::Kind::Deleted ? Undone::Deleted : Undone::Moved;
+    m_lessonHistory.undo();
     layoutRow();
     clearSelection();
     return undone;

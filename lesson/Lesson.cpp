@@ -494,8 +494,11 @@ void Lesson::undoLessonEdit() {
     if (isLoading())
         return;
     const Scene::Undone undone = m_scene.undoLessonEdit();
-    if (undone != Scene::Undone::Nothing)
-        m_modified = true; // also after a save: the row on screen is no longer the file's
+    if (undone == Scene::Undone::Nothing) {
+        messageBox(QStringLiteral("Нет действий для отмены"));
+        return;
+    }
+    m_modified = true; // also after a save: the row on screen is no longer the file's
     if (undone == Scene::Undone::Deleted)
         m_display.updateScrollSizes();
 }
