@@ -8,14 +8,16 @@
 #include "FragmentLoading.h"
 #include "FragmentSink.h"
 #include "Instances.h"
-#include "RowCommands.h"
 #include "LessonSaving.h"
 #include "LoadJob.h"
+#include "RowCommands.h"
 #include "Shape.h"
+#include "WindowServices.h"
 
 #include <optional>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -56,10 +58,20 @@ public:
         else
             m_failures.addFailure(message, name);
     }
-    // Without a listener nobody else tells the user: one message at the end of the load.
+    void loadFailed(const QString& message) override {
+        if (m_listener)
+            m_listener->loadFailed(message);
+        else
+            m_loadFailure = message;
+    }
+    // Without a listener nobody else tells the user (tools, tests): at the end of the load,
+    // the failure that ended it, then the pictures in one message.
     void showFailures() {
-        if (!m_listener)
-            m_failures.show();
+        if (m_listener)
+            return;
+        if (!m_loadFailure.isEmpty())
+            messageBox(std::exchange(m_loadFailure, QString()));
+        m_failures.show();
     }
     bool isCancelled() const override { return m_listener && m_listener->isCancelled(); }
     bool sizesPictures() const override { return m_listener && m_listener->sizesPictures(); }
@@ -71,6 +83,7 @@ private:
     ShapeList& m_shapes;
     FragmentSink* m_listener;
     FailureSummary m_failures;
+    QString m_loadFailure;
 };
 
 } // namespace
@@ -177,12 +190,12 @@ bool Scene::loadLesson(const QString& path, FragmentSink* listener) {
     return read;
 }
 
-bool Scene::saveLesson(const QString& path, FileLock* hold) {
+bool Scene::saveLesson(const QString& path, FileLock* hold, QString* failure) {
     if (isLoading())
         m_load->job->runToEnd();
     m_filePath = path;
     const std::vector<const Shape*> shapes(m_shapes.begin(), m_shapes.end());
-    return store::saveLesson(m_storage, path, shapes, hold);
+    return store::saveLesson(m_storage, path, shapes, hold, failure);
 }
 
 void Scene::drawAll(QPainter& g, const ViewTransform& vt) {

@@ -89,11 +89,12 @@ public:
     // questions of FragmentSink; the pictures go to the list.
     void loadFragment(const QString& path, FragmentSink* listener, std::function<void()> done);
     // A lesson file: when the document was read the scene takes path as its file path and
-    // done gets true; false (after its message) otherwise. The listener (may be null) gets
-    // the per-record outcomes.
+    // done gets true; false otherwise. The listener (may be null) gets the per-record
+    // outcomes.
     //
-    // Pictures that did not decode go to the listener's pictureFailed; without a listener
-    // the scene tells them itself, in one message at the end of the load (FailureSummary).
+    // Failures go to the listener (pictureFailed, loadFailed), which tells the user; the
+    // scene shows nothing. Only without a listener (tools, tests) the scene tells them itself
+    // at the end of the load: the failure that ended it, then the pictures in one message.
     void loadLesson(const QString& path, FragmentSink* listener,
                     std::function<void(bool documentRead)> done);
     // The same, blocking until the last picture is in.
@@ -106,10 +107,11 @@ public:
     int loadRecordCount() const;
 
     // Takes path as the file path, then writes the list's stored pictures in list order;
-    // false (after its message) when the lesson is not on disk, the old file kept. A load
-    // that runs is first finished here (blocking): a save never writes half a lesson.
-    // hold: the caller's lock on the lesson it keeps open (see store::saveLesson).
-    bool saveLesson(const QString& path, FileLock* hold = nullptr);
+    // false when the lesson is not on disk, the old file kept. A load that runs is first
+    // finished here (blocking): a save never writes half a lesson.
+    // hold: the caller's lock on the lesson it keeps open; failure: where the message goes
+    // instead of a box (see store::saveLesson).
+    bool saveLesson(const QString& path, FileLock* hold = nullptr, QString* failure = nullptr);
 
     // Tools. The current one starts as (and returns to) the plain Draw.
     Draw& currentTool() const { return *m_current; }
