@@ -4,7 +4,6 @@
 #include "BmpRectStream.h"
 #include "CreateShape.h"
 #include "EstimateBounds.h"
-#include "FailureSummary.h"
 #include "FragmentLoading.h"
 #include "FragmentSink.h"
 #include "Instances.h"
@@ -12,12 +11,10 @@
 #include "LoadJob.h"
 #include "RowCommands.h"
 #include "Shape.h"
-#include "WindowServices.h"
 
 #include <optional>
 
 #include <algorithm>
-#include <utility>
 
 namespace {
 
@@ -31,12 +28,11 @@ constexpr double kUpright = 100.0;
 namespace {
 
 // Appends a load's pictures to the list, which owns them from there; everything else goes to
-// the listener.
+// the listener, which tells the user what failed (nobody does without one).
 class Delivery final : public FragmentSink {
 public:
     Delivery(ShapeList& shapes, FragmentSink* listener) : m_shapes(shapes), m_listener(listener) {}
     void append(std::unique_ptr<BmpRectStream> picture) override {
-        m_failures.addRead();
         if (picture)
             m_shapes.append(picture.release());
     }
@@ -55,23 +51,10 @@ public:
     void pictureFailed(const QString& message, const QString& name) override {
         if (m_listener)
             m_listener->pictureFailed(message, name);
-        else
-            m_failures.addFailure(message, name);
     }
     void loadFailed(const QString& message) override {
         if (m_listener)
             m_listener->loadFailed(message);
-        else
-            m_loadFailure = message;
-    }
-    // Without a listener nobody else tells the user (tools, tests): at the end of the load,
-    // the failure that ended it, then the pictures in one message.
-    void showFailures() {
-        if (m_listener)
-            return;
-        if (!m_loadFailure.isEmpty())
-            messageBox(std::exchange(m_loadFailure, QString()));
-        m_failures.show();
     }
     bool isCancelled() const override { return m_listener && m_listener->isCancelled(); }
     bool sizesPictures() const override { return m_listener && m_listener->sizesPictures(); }
@@ -82,8 +65,6 @@ public:
 private:
     ShapeList& m_shapes;
     FragmentSink* m_listener;
-    FailureSummary m_failures;
-    QString m_loadFailure;
 };
 
 } // namespace
@@ -142,8 +123,7 @@ Scene::Load& Scene::startLoad(bool fragment, const QString& path, FragmentSink* 
 void Scene::loadFragment(const QString& path, FragmentSink* listener, std::function<void()> done) {
     Load& load = startLoad(true, path, listener);
     QObject::connect(load.job.get(), &LoadJob::finished, load.job.get(),
-                     [delivery = load.delivery.get(), done = std::move(done)](bool) {
-                         delivery->showFailures();
+                     [done = std::move(done)](bool) {
                          if (done)
                              done();
                      });
@@ -153,15 +133,13 @@ void Scene::loadFragment(const QString& path, FragmentSink* listener, std::funct
 void Scene::loadLesson(const QString& path, FragmentSink* listener,
                        std::function<void(bool documentRead)> done) {
     Load& load = startLoad(false, path, listener);
-    QObject::connect(
-        load.job.get(), &LoadJob::finished, load.job.get(),
-        [this, path, delivery = load.delivery.get(), done = std::move(done)](bool documentRead) {
-            delivery->showFailures();
-            if (documentRead)
-                m_filePath = path;
-            if (done)
-                done(documentRead);
-        });
+    QObject::connect(load.job.get(), &LoadJob::finished, load.job.get(),
+                     [this, path, done = std::move(done)](bool documentRead) {
+                         if (documentRead)
+                             m_filePath = path;
+                         if (done)
+                             done(documentRead);
+                     });
     load.job->start();
 }
 
@@ -183,7 +161,6 @@ bool Scene::loadLesson(const QString& path, FragmentSink* listener) {
     load.job->runToEnd();
     if (load.job->isCancelled())
         return false;
-    load.delivery->showFailures();
     const bool read = load.job->documentRead();
     if (read)
         m_filePath = path;
@@ -195,7 +172,8 @@ bool Scene::saveLesson(const QString& path, FileLock* hold, QString* failure) {
         m_load->job->runToEnd();
     m_filePath = path;
     const std::vector<const Shape*> shapes(m_shapes.begin(), m_shapes.end());
-    return store::saveLesson(m_storage, path, shapes, hold, failure);
+    QString untold; // a caller that does not ask is told nothing: the scene shows no box
+    return store::saveLesson(m_storage, path, shapes, hold, failure ? failure : &untold);
 }
 
 void Scene::drawAll(QPainter& g, const ViewTransform& vt) {

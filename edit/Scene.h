@@ -93,8 +93,7 @@ public:
     // outcomes.
     //
     // Failures go to the listener (pictureFailed, loadFailed), which tells the user; the
-    // scene shows nothing. Only without a listener (tools, tests) the scene tells them itself
-    // at the end of the load: the failure that ended it, then the pictures in one message.
+    // scene shows nothing, so without a listener they go untold.
     void loadLesson(const QString& path, FragmentSink* listener,
                     std::function<void(bool documentRead)> done);
     // The same, blocking until the last picture is in.
@@ -109,8 +108,8 @@ public:
     // Takes path as the file path, then writes the list's stored pictures in list order;
     // false when the lesson is not on disk, the old file kept. A load that runs is first
     // finished here (blocking): a save never writes half a lesson.
-    // hold: the caller's lock on the lesson it keeps open; failure: where the message goes
-    // instead of a box (see store::saveLesson).
+    // hold: the caller's lock on the lesson it keeps open (see store::saveLesson); failure:
+    // where the message goes, for the caller to tell (the scene shows no box).
     bool saveLesson(const QString& path, FileLock* hold = nullptr, QString* failure = nullptr);
 
     // Tools. The current one starts as (and returns to) the plain Draw.

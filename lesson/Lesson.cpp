@@ -360,7 +360,8 @@ bool Lesson::saveTo(const QString& path) {
         m_modified = false;
         return true;
     }
-    messageBox(failure);
+    if (!failure.isEmpty())
+        messageBox(failure);
     // A lesson that is not on disk keeps the path it had, so the next save asks again.
     m_scene.setFilePath(before);
     return false;
