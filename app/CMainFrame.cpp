@@ -332,14 +332,21 @@ void CMainFrame::placePanels() {
 void CMainFrame::placePanelsNow() {
     if (commands().panels)
         commands().panels->placePanels();
-    // The editing palette's bottom-left corner sits on the preview's bottom-left corner.
     if (m_palette && m_palette->isVisible()) {
-        const QWidget* preview = pane(Pane::Preview);
-        const QPoint topLeft = preview->mapToGlobal(QPoint(0, 0));
-        m_palette->move(topLeft.x(),
-                        topLeft.y() + preview->height() - m_palette->frameGeometry().height());
+        placePalette();
         m_palette->raise();
     }
+}
+
+void CMainFrame::placePalette() {
+    // The editing palette's bottom-left corner sits on the preview's bottom-left corner.
+    const QWidget* preview = pane(Pane::Preview);
+    const QPoint topLeft = preview->mapToGlobal(QPoint(0, 0));
+    int height = m_palette->frameGeometry().height();
+    // Not shown yet, its frame is not known: the main window's title bar stands in for its own.
+    if (!m_palette->isVisible())
+        height += geometry().top() - frameGeometry().top();
+    m_palette->move(topLeft.x(), topLeft.y() + preview->height() - height);
 }
 
 void CMainFrame::showContextMenu(QWidget* view, const QPoint& viewPoint) {
@@ -367,6 +374,9 @@ void CMainFrame::toggleLessonPalette() {
     m_palette = commands().lesson ? commands().lesson->createLessonPalette() : nullptr;
     if (!m_palette)
         return;
+    // Placed before it shows as well: some window managers (XWayland's beside weston) keep a
+    // window where it first appeared and ignore later moves.
+    placePalette();
     m_palette->show();
     // Right after a click on one of its buttons the palette is the active window: the
     // frame's keys (Ctrl+S, Ctrl+O, Ctrl+N, Esc) must work there too.

@@ -128,6 +128,7 @@ private:
     QWidget* activeView() const;
     void setActiveView(QWidget* view);
     void placePanelsNow();
+    void placePalette();
     void setFullScreenMode(bool on) { DisplayState::current().fullScreen = on; }
     bool isTextHidden() const { return DisplayState::current().textHidden; }
     void setTextHidden(bool hidden) { DisplayState::current().textHidden = hidden; }
