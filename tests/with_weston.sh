@@ -21,10 +21,13 @@ runtime=$(mktemp -d)
 chmod 700 "$runtime"
 export XDG_RUNTIME_DIR="$runtime"
 socket=wayland-tm
-weston --backend=headless-backend.so --use-pixman --xwayland --socket=$socket \
+weston --no-config --backend=headless-backend.so --use-pixman --xwayland --socket=$socket \
     --width="$width" --height="$height" --idle-time=0 --debug --log="$runtime/weston.log" \
     >/dev/null 2>&1 &
 compositor=$!
+# The compositor goes with this script, however it ends.
+trap 'kill $compositor 2>/dev/null; rm -rf "$runtime"' EXIT
+trap 'exit 1' INT TERM
 # Ready once its socket is there and XWayland listens.
 display=""
 tries=0
@@ -40,14 +43,8 @@ done
 if [ -z "$display" ]; then
     echo "with_weston: weston did not start" >&2
     cat "$runtime/weston.log" >&2
-    kill $compositor 2>/dev/null
-    rm -rf "$runtime"
     exit 1
 fi
 echo "with_weston: ${width}x${height}, WAYLAND_DISPLAY=$socket DISPLAY=$display"
 WAYLAND_DISPLAY=$socket DISPLAY=$display "$@"
-status=$?
-kill $compositor 2>/dev/null
-wait $compositor 2>/dev/null
-rm -rf "$runtime"
-exit $status
+exit $?
