@@ -19,6 +19,8 @@ PACKAGES=(
   xvfb xauth fonts-liberation2 xdotool
   # a window manager for the end-to-end runs, as every desktop has one (xprop sees it ready)
   openbox x11-utils
+  # a headless Wayland desktop with XWayland for the GNOME-on-Wayland run
+  weston xwayland
   # a private session bus for the screen-saver test
   dbus
   # independent checks of the files we write

@@ -5,6 +5,7 @@
 #include "HelpWindow.h"
 #include "HtmlView.h"
 #include "PaneLayout.h"
+#include "PaneViews.h"
 #include "RecordingPaneActions.h"
 #include "ResourceIds.h"
 #include "ScriptedWindowServices.h"
@@ -316,6 +317,12 @@ private slots:
         CMainFrame* frame = app.mainFrame();
         QVERIFY(frame->isVisible());
         QVERIFY(frame->isMaximized());
+        // The browser view takes the stand-in's place once the window has been painted, with
+        // the topic target given before it existed.
+        QVERIFY(!frame->hasHtmlView());
+        QTRY_VERIFY(frame->hasHtmlView());
+        QCOMPARE(frame->pane(CMainFrame::Pane::Text), frame->htmlView());
+        QCOMPARE(frame->htmlView()->topicTarget(), static_cast<TopicTarget*>(app.views()));
         QCOMPARE(frame->windowTitle(), QString("Тревалон-Медиа"));
         // Placing panels also runs whenever the window moves; it must come last as well.
         QTRY_COMPARE(actions.calls.last(), QString("placePanels"));
