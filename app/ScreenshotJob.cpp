@@ -3,10 +3,12 @@
 #include "CMainFrame.h"
 #include "HtmlView.h"
 
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QPixmap>
 #include <cstdio>
+#include <utility>
 
 namespace {
 constexpr int kDeadlineMs = 30000;
@@ -86,7 +88,22 @@ void ScreenshotJob::shoot() {
         return;
     m_stage = Stage::Done;
     m_deadline.stop();
-    const QPixmap shot = m_frame->grab();
+    QImage shot = m_frame->grab().toImage();
+    // Where each pane stands, in logical pixels, for whoever checks the picture: at a high
+    // scale the picture has more pixels than the window has logical ones.
+    const std::pair<const char*, CMainFrame::Pane> panes[] = {
+        {"text", CMainFrame::Pane::Text},
+        {"strip", CMainFrame::Pane::Plate},
+        {"preview", CMainFrame::Pane::Preview},
+        {"lesson", CMainFrame::Pane::Lesson}};
+    for (const auto& [name, which] : panes) {
+        if (const QWidget* pane = m_frame->pane(which); pane && pane->isVisible()) {
+            const QRect r(pane->mapTo(m_frame, QPoint(0, 0)), pane->size());
+            shot.setText(
+                QStringLiteral("pane.%1").arg(QLatin1String(name)),
+                QStringLiteral("%1,%2,%3,%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()));
+        }
+    }
     if (shot.isNull() || !shot.save(m_file, "PNG")) {
         std::fprintf(stderr, "TrevalonMedia: cannot write the screenshot to %s\n",
                      qPrintable(m_file));

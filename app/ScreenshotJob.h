@@ -8,7 +8,9 @@ class CMainFrame;
 
 // Renders the main window to a PNG once the start page has loaded (and, with a topic, after
 // following the start page's first link whose address contains it), then reports an exit
-// code: 0 written, 1 failed (the reason is on stderr).
+// code: 0 written, 1 failed (the reason is on stderr). The PNG's text fields "pane.text",
+// "pane.strip", "pane.preview" and "pane.lesson" hold each shown pane's place in the window,
+// "x,y,width,height" in logical pixels.
 class ScreenshotJob : public QObject {
     Q_OBJECT
 public:
