@@ -173,8 +173,9 @@ private slots:
     }
 
 private:
-    // The program offscreen, showing topic def1 and a lesson of four demo pictures, on a
-    // 1920 x 1080 screen at `scale`; a null picture when it wrote none.
+    // The program offscreen, showing topic def1 with its second plate in the preview and a
+    // lesson of four demo pictures, on a 1920 x 1080 screen at `scale`; a null picture when
+    // it wrote none.
     QImage shotAtScale(double scale) {
         const QDir demo(QFileInfo(kProgram).path() + "/source/html/img");
         const QString manifest = m_dir.filePath("lesson.txt");
@@ -211,7 +212,7 @@ private:
         QProcess program;
         program.setProcessEnvironment(env);
         program.start(kProgram, {"-platform", "offscreen:configfile=" + config, "--screenshot",
-                                 file, "--topic", "def1", lesson});
+                                 file, "--topic", "def1/***2)", lesson});
         if (!program.waitForStarted() || !program.waitForFinished(kRunMs) ||
             program.exitCode() != 0) {
             program.kill();
