@@ -102,8 +102,8 @@ void FramePanels::placePanels() {
 void FramePanels::endDrags() {
     if (m_preview)
         m_preview->endDrag();
-    if (LessView* lesson = LessView::instance())
-        lesson->endDrag();
+    if (m_lesson)
+        m_lesson->endDrag();
 }
 
 void FramePanels::setFullScreenLayout(bool fullScreen) {
@@ -124,8 +124,8 @@ void FramePanels::setTextHidden(bool hidden) {
 void FramePanels::restoreScrollPositions() {
     if (m_plate)
         m_plate->restoreScrollPosition();
-    if (LessView* lesson = LessView::instance())
-        lesson->restoreScrollPosition();
+    if (m_lesson)
+        m_lesson->restoreScrollPosition();
 }
 
 void FramePanels::hideAnimationPanel() {

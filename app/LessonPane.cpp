@@ -19,7 +19,9 @@ void LessonPane::install(CMainFrame& frame) {
             m_frame->showContextMenu(m_view, point);
     });
     // A middle-button release in the row, or the row losing the focus, ends every drag.
-    for (auto signal : {&LessView::dragsEndRequested, &LessView::focusLost}) {
+    using Signal = void (LessView::*)();
+    for (Signal signal :
+         std::initializer_list<Signal>{&LessView::dragsEndRequested, &LessView::focusLost}) {
         connect(m_view, signal, this, [this] {
             if (m_frame)
                 m_frame->endDrags();

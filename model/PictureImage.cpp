@@ -415,21 +415,24 @@ void PictureImage::draw(QPainter& g, QPointF ul, QPointF ur, QPointF ll) {
     QPaintDevice* device = g.device();
     if (!device)
         return;
+    // The combined transform ends in device pixels: it includes the device's pixel ratio.
     const QTransform t = g.combinedTransform();
     const QPointF dul = t.map(ul);
     const QPointF dur = t.map(ur);
     const QPointF dll = t.map(ll);
     const QRectF bounds = QPolygonF({dul, dur, dur + dll - dul, dll}).boundingRect();
-    QRectF visible(0, 0, device->width(), device->height());
+    const qreal dpr = device->devicePixelRatioF();
+    // Images and pixmaps measure themselves in device pixels, widgets in logical ones.
+    const qreal toDevice = device->devType() == QInternal::Widget ? dpr : 1.0;
+    QRectF visible(0, 0, device->width() * toDevice, device->height() * toDevice);
     if (g.hasClipping())
         visible &= t.mapRect(g.clipBoundingRect());
     if (!bounds.intersects(visible))
         return;
 
-    const qreal dpr = device->devicePixelRatioF();
     const QPointF across = dur - dul;
     const QPointF down = dll - dul;
-    const QSize target = shownSize(dul, dur, dll, dpr);
+    const QSize target = shownSize(dul, dur, dll, 1.0);
     if (target.isEmpty())
         return;
 
@@ -445,9 +448,10 @@ void PictureImage::draw(QPainter& g, QPointF ul, QPointF ur, QPointF ll) {
         std::abs(across.y()) < eps && std::abs(down.x()) < eps && across.x() > 0 && down.y() > 0;
     g.save();
     if (upright && image.size() == target) {
-        // The copy already has the on-screen size: place it on whole device pixels.
+        // The copy already has the on-screen size: place it on whole device pixels. What the
+        // reset leaves is the device's pixel ratio, so the rectangle is in logical pixels.
         g.resetTransform();
-        const QPointF at(std::round(dul.x() * dpr), std::round(dul.y() * dpr));
+        const QPointF at(std::round(dul.x()), std::round(dul.y()));
         if (dpr == 1.0)
             g.drawImage(at.toPoint(), image);
         else
