@@ -7,6 +7,7 @@
 //
 // Usage: bench_message_storm [files in the folder, default 100000]
 
+#include "Instances.h"
 #include "LessView.h"
 #include "LoadDlg.h"
 #include "ScriptedWindowServices.h"
@@ -71,7 +72,7 @@ int runDrop(LessView& view, const QString& folder, int cancelAfter, bool* cancel
     drop(view, folder);
     QCoreApplication::processEvents(); // the files are taken after the drop returns
     int lastPosition = 0;
-    while (LoadDlg* window = LoadDlg::instance()) {
+    while (LoadDlg* window = Instances::single<LoadDlg>()) {
         lastPosition = window->position();
         if (cancelAfter > 0 && lastPosition >= cancelAfter && !*cancelPressed) {
             auto* button = window->findChild<QPushButton*>();

@@ -31,4 +31,19 @@ public:
     static void unregisterLesson(const LessonTarget* lesson);
     static void registerPreview(PreviewTarget* preview);
     static void unregisterPreview(const PreviewTarget* preview);
+
+    // Windows of which at most one exists at a time (the loading window, the editing palette),
+    // registered by their constructor and unregistered by their destructor, under their type.
+    template <class T> static T* single() { return slot<T>(); }
+    template <class T> static void registerSingle(T* window) { slot<T>() = window; }
+    template <class T> static void unregisterSingle(const T* window) {
+        if (slot<T>() == window)
+            slot<T>() = nullptr;
+    }
+
+private:
+    template <class T> static T*& slot() {
+        static T* registered = nullptr;
+        return registered;
+    }
 };

@@ -3,6 +3,7 @@
 #include "ActiveViewFocus.h"
 #include "CxSkinButton.h"
 #include "DialogUnits.h"
+#include "Instances.h"
 #include "LessView.h"
 #include "ResourceIds.h"
 
@@ -12,8 +13,6 @@
 #include <QLabel>
 
 namespace {
-
-LessDlg* g_instance = nullptr;
 
 // The template's controls, positions and sizes in dialog units: each picture button with the
 // label under it.
@@ -129,16 +128,11 @@ LessDlg::LessDlg(LessView& view, QWidget* parent)
     on(ResId::kIdcDeletePicture, [](LessView& v) { v.deletePicture(); });
     connect(button(ResId::kIdcMovePicture), &QPushButton::clicked, this, &LessDlg::toggleMove);
 
-    g_instance = this;
+    Instances::registerSingle(this);
 }
 
 LessDlg::~LessDlg() {
-    if (g_instance == this)
-        g_instance = nullptr;
-}
-
-LessDlg* LessDlg::instance() {
-    return g_instance;
+    Instances::unregisterSingle(this);
 }
 
 CxSkinButton* LessDlg::button(int id) const {

@@ -16,7 +16,7 @@ class QLabel;
 //
 // Laid out from its template in dialog units (160 × 94, "Microsoft Sans Serif" 7). Enter and
 // Esc give the keyboard focus back to the main window's active view. The close box destroys
-// it. While one exists it is the program-wide palette (instance()).
+// it. While one exists it is the program-wide palette (Instances::single<LessDlg>()).
 class LessDlg : public QDialog {
     Q_OBJECT
 public:
@@ -26,8 +26,6 @@ public:
     // The buttons act on `view`, which must outlive the palette or destroy it first.
     explicit LessDlg(LessView& view, QWidget* parent = nullptr);
     ~LessDlg() override;
-
-    static LessDlg* instance();
 
     // The lesson row dropped the picture (or the move was cancelled there): the move button
     // comes up.

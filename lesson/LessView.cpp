@@ -115,7 +115,7 @@ void LessView::endMoveMode() {
     for (::Shape* shape : scene().shapes()) // no picture keeps a green edge
         if (auto* picture = dynamic_cast<BmpRect*>(shape))
             picture->clearEdgeMarks();
-    if (LessDlg* palette = LessDlg::instance())
+    if (LessDlg* palette = Instances::single<LessDlg>())
         palette->resetMoveButton();
     updateCursor();
     invalidate();

@@ -2,6 +2,7 @@
 
 #include "ActiveViewFocus.h"
 #include "DialogUnits.h"
+#include "Instances.h"
 
 #include <QCloseEvent>
 #include <QProgressBar>
@@ -9,10 +10,6 @@
 #include <QWindow>
 
 #include <algorithm>
-
-namespace {
-LoadDlg* g_instance = nullptr;
-}
 
 LoadDlg::LoadDlg(QWidget* owner)
     : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_owner(owner) {
@@ -40,16 +37,11 @@ LoadDlg::LoadDlg(QWidget* owner)
     m_cancel->setFocusPolicy(Qt::NoFocus); // Enter stays the window's own key
     connect(m_cancel, &QPushButton::clicked, this, &LoadDlg::cancelRequested);
 
-    g_instance = this;
+    Instances::registerSingle(this);
 }
 
 LoadDlg::~LoadDlg() {
-    if (g_instance == this)
-        g_instance = nullptr;
-}
-
-LoadDlg* LoadDlg::instance() {
-    return g_instance;
+    Instances::unregisterSingle(this);
 }
 
 int LoadDlg::rangeEnd() const {

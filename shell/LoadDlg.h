@@ -13,7 +13,7 @@ class QPushButton;
 // Enter gives the focus back to the active view; Esc and the window manager's close do not
 // close it: it lives exactly as long as its owner keeps it.
 //
-// While one exists it is the program-wide loading window (instance()).
+// While one exists it is the program-wide loading window (Instances::single<LoadDlg>()).
 class LoadDlg : public QDialog {
     Q_OBJECT
 public:
@@ -26,8 +26,6 @@ public:
     // lives exactly as long as its creator keeps it, whichever of the two goes first.
     explicit LoadDlg(QWidget* owner = nullptr);
     ~LoadDlg() override;
-
-    static LoadDlg* instance();
 
     QProgressBar* progressBar() const { return m_bar; }
     QPushButton* cancelButton() const { return m_cancel; }

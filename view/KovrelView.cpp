@@ -50,7 +50,7 @@ void KovrelView::showFragment(const QString& path) {
         return;
     }
 
-    // Registered as LoadDlg::instance(); it stays above the main frame.
+    // Registered as Instances::single<LoadDlg>(); it stays above the main frame.
     m_loadWindow = std::make_unique<LoadDlg>(this);
     placeLoadingWindow(*m_loadWindow);
     // Queued: the window must not go while its own button's signal runs. Only this load's

@@ -1,5 +1,6 @@
 #include "SceneLoadSink.h"
 
+#include "Instances.h"
 #include "LoadDlg.h"
 #include "WindowServices.h"
 
@@ -11,14 +12,14 @@ SceneLoadSink::SceneLoadSink(std::function<QSize(const BmpRect&)> shownSize)
 void SceneLoadSink::setProgressRange(int minimum, int maximum) {
     // The window's range always starts at 0, as the loader's does.
     (void)minimum;
-    if (LoadDlg* window = LoadDlg::instance()) {
+    if (LoadDlg* window = Instances::single<LoadDlg>()) {
         window->setRange(maximum);
         window->setStep(1);
     }
 }
 
 void SceneLoadSink::stepProgress() {
-    if (LoadDlg* window = LoadDlg::instance())
+    if (LoadDlg* window = Instances::single<LoadDlg>())
         window->stepIt();
 }
 

@@ -179,7 +179,7 @@ struct Program {
     // fragment load is under way.
     bool waitForStrip(int before) {
         return QTest::qWaitFor(
-            [&] { return decisionsDone > before && !plate->isLoading() && !LoadDlg::instance(); },
+            [&] { return decisionsDone > before && !plate->isLoading() && !Instances::single<LoadDlg>(); },
             kLoadMs);
     }
 
@@ -589,7 +589,7 @@ private slots:
         QVERIFY(p->services.messages.isEmpty());
         p.reset();
         QVERIFY(!Instances::plateScene()); // the view and its scene are gone
-        QVERIFY(!LoadDlg::instance());
+        QVERIFY(!Instances::single<LoadDlg>());
     }
 
     void damagedFragment_data() {

@@ -14,6 +14,7 @@
 #include "Cp1251.h"
 #include "CxSkinButton.h"
 #include "HtmlView.h"
+#include "Instances.h"
 #include "KovrelView.h"
 #include "LessDlg.h"
 #include "LessView.h"
@@ -264,8 +265,8 @@ private slots:
 
             // The palette, from the menu, beside the preview pane.
             p.choose(p.frame->lessonMenu(), "Редактировать");
-            QTRY_VERIFY(LessDlg::instance() && LessDlg::instance()->isVisible());
-            LessDlg* palette = LessDlg::instance();
+            QTRY_VERIFY(Instances::single<LessDlg>() && Instances::single<LessDlg>()->isVisible());
+            LessDlg* palette = Instances::single<LessDlg>();
             QVERIFY(QTest::qWaitForWindowExposed(palette));
             QTest::qWait(200);
             auto press = [&](int id) {

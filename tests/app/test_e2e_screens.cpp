@@ -13,6 +13,7 @@
 #include "FramePanels.h"
 #include "HelpWindow.h"
 #include "HtmlView.h"
+#include "Instances.h"
 #include "KovrelView.h"
 #include "LoadDlg.h"
 #include "PaneViews.h"
@@ -201,7 +202,8 @@ private slots:
             QStringLiteral("document.querySelector('a[href=\"znaki1.htm\"]').click()"));
         QVERIFY(QTest::qWaitFor(
             [&] {
-                return plate->scene().firstPicture() && !plate->isLoading() && !LoadDlg::instance();
+                return plate->scene().firstPicture() && !plate->isLoading() &&
+                       !Instances::single<LoadDlg>();
             },
             kLoadMs));
         const BmpRect* first = plate->scene().firstPicture();

@@ -13,6 +13,7 @@
 #include "CMainFrame.h"
 #include "FramePanels.h"
 #include "HtmlView.h"
+#include "Instances.h"
 #include "KovrelView.h"
 #include "LessView.h"
 #include "LoadDlg.h"
@@ -120,7 +121,7 @@ struct Program {
         return QTest::qWaitFor(
             [&] {
                 return plate->scene().firstPicture() && plate->scene().firstPicture() != before &&
-                       !plate->isLoading() && !LoadDlg::instance();
+                       !plate->isLoading() && !Instances::single<LoadDlg>();
             },
             kLoadMs);
     }

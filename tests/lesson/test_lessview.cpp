@@ -238,7 +238,7 @@ private slots:
     void palette() {
         auto view = makeView({});
         QPointer<LessDlg> palette = new LessDlg(*view);
-        QCOMPARE(LessDlg::instance(), palette.data());
+        QCOMPARE(Instances::single<LessDlg>(), palette.data());
         QCOMPARE(palette->windowTitle(), QStringLiteral("Редактирование урока"));
         const DialogUnits du(palette->font());
         QCOMPARE(palette->size(), du.size(160, 94));
@@ -258,7 +258,7 @@ private slots:
 
         palette->close();
         QTRY_VERIFY(!palette);
-        QCOMPARE(LessDlg::instance(), nullptr);
+        QCOMPARE(Instances::single<LessDlg>(), nullptr);
     }
 
     // Files dragged from a file manager: pictures in the order given, a folder's pictures in
@@ -424,11 +424,11 @@ private slots:
         m_services.messages.clear();
         QVERIFY(drop());
         QCoreApplication::processEvents(); // the drop's first step, which outlasts no drop
-        QVERIFY(view->isDropping() && LoadDlg::instance());
-        QCOMPARE(LoadDlg::instance()->rangeEnd(), files);
+        QVERIFY(view->isDropping() && Instances::single<LoadDlg>());
+        QCOMPARE(Instances::single<LoadDlg>()->rangeEnd(), files);
         QVERIFY(!drop()); // one drop at a time
         QTRY_VERIFY(!view->isDropping());
-        QCOMPARE(LoadDlg::instance(), nullptr);
+        QCOMPARE(Instances::single<LoadDlg>(), nullptr);
         QCOMPARE(m_services.messageTexts(),
                  QStringList{QString("Не удалось прочитать %1 рисунков из %1: «0.png», «1.png», "
                                      "«2.png», «3.png», «4.png» и другие.")
@@ -438,12 +438,12 @@ private slots:
         QVERIFY(drop());
         QCoreApplication::processEvents();
         PictureDrop* running = view->pictureDrop();
-        QVERIFY(running && LoadDlg::instance());
+        QVERIFY(running && Instances::single<LoadDlg>());
         int tried = -1;
         connect(running, &PictureDrop::finished, this, [&] { tried = running->filesTried(); });
-        QTest::mouseClick(LoadDlg::instance()->cancelButton(), Qt::LeftButton);
+        QTest::mouseClick(Instances::single<LoadDlg>()->cancelButton(), Qt::LeftButton);
         QTRY_VERIFY(!view->isDropping());
-        QCOMPARE(LoadDlg::instance(), nullptr);
+        QCOMPARE(Instances::single<LoadDlg>(), nullptr);
         QVERIFY(tried > 0 && tried < files);
         QVERIFY(m_services.messages.isEmpty());
     }
@@ -485,13 +485,13 @@ private slots:
 
         lesson.setModified(true);
         lesson.loadLessonFile(file);
-        QTRY_VERIFY(lesson.loadingWindow() && LoadDlg::instance() == lesson.loadingWindow());
+        QTRY_VERIFY(lesson.loadingWindow() && Instances::single<LoadDlg>() == lesson.loadingWindow());
         QVERIFY(lesson.isLoading() && !lesson.isModified());
         QCOMPARE(view->scene().filePath(), QString()); // nothing to save over
         lesson.saveLessonFile();
         QTest::mouseClick(lesson.loadingWindow()->cancelButton(), Qt::LeftButton);
         QTRY_VERIFY(!lesson.isLoading());
-        QCOMPARE(LoadDlg::instance(), nullptr);
+        QCOMPARE(Instances::single<LoadDlg>(), nullptr);
         QVERIFY(view->scene().shapes().empty());
         QCOMPARE(view->scene().filePath(), QString());
         QCOMPARE(lesson.documentTitle(), QStringLiteral("Без Имени.les"));

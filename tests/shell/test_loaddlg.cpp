@@ -1,5 +1,6 @@
 #include "ActiveViewFocus.h"
 #include "DialogUnits.h"
+#include "Instances.h"
 #include "LoadDlg.h"
 
 #include <QProgressBar>
@@ -28,12 +29,12 @@ private slots:
         QSignalSpy cancel(&dlg, &LoadDlg::cancelRequested);
         QTest::mouseClick(dlg.cancelButton(), Qt::LeftButton);
         QCOMPARE(cancel.size(), 1);
-        QCOMPARE(LoadDlg::instance(), &dlg);
+        QCOMPARE(Instances::single<LoadDlg>(), &dlg);
         {
             LoadDlg second; // the newest window is the program-wide one while it lives
-            QCOMPARE(LoadDlg::instance(), &second);
+            QCOMPARE(Instances::single<LoadDlg>(), &second);
         }
-        QCOMPARE(LoadDlg::instance(), nullptr);
+        QCOMPARE(Instances::single<LoadDlg>(), nullptr);
     }
 
     // Above the owner's top-level window, yet not its child: the owner going first leaves
@@ -47,7 +48,7 @@ private slots:
         QCOMPARE(dlg.windowHandle()->transientParent(), frame->windowHandle());
         QVERIFY(!dlg.parent());
         frame.reset();
-        QCOMPARE(LoadDlg::instance(), &dlg);
+        QCOMPARE(Instances::single<LoadDlg>(), &dlg);
         QVERIFY(!dlg.windowHandle()->transientParent());
     }
 

@@ -380,7 +380,7 @@ private slots:
         QCOMPARE(watch.lastRangeEnd, 4); // records + 1: the bar never reaches its end
         QCOMPARE(watch.lastValue, 3);
         QCOMPARE(watch.above, view->windowHandle()); // a click on the frame cannot bury it
-        QVERIFY(!LoadDlg::instance());
+        QVERIFY(!Instances::single<LoadDlg>());
         QVERIFY(!view->isLoading());
 
         const ViewTransform before = view->transform();
@@ -423,7 +423,7 @@ private slots:
         QCOMPARE(m_services.messageTexts(), QStringList{message});
         QCOMPARE(m_services.messages.first().title, kAppName);
         QVERIFY(view->scene().shapes().empty());
-        QVERIFY(!LoadDlg::instance());
+        QVERIFY(!Instances::single<LoadDlg>());
         QCOMPARE(view->scrollExtent(), view->clientSize());
         view->grab();
     }
@@ -463,7 +463,7 @@ private slots:
                 else if (command == "destroy")
                     view.reset();
                 else if (command == "cancel")
-                    QTest::mouseClick(LoadDlg::instance()->cancelButton(), Qt::LeftButton);
+                    QTest::mouseClick(Instances::single<LoadDlg>()->cancelButton(), Qt::LeftButton);
                 else
                     view->selectPicture("p11");
             });
@@ -472,7 +472,7 @@ private slots:
         QVERIFY(view->isLoading()); // showFragment returned at once
         QTRY_VERIFY(ran);
         QVERIFY(seenMeanwhile >= 1);
-        QTRY_VERIFY(!LoadDlg::instance());
+        QTRY_VERIFY(!Instances::single<LoadDlg>());
         QVERIFY(m_services.messages.isEmpty());
         if (command == "destroy") {
             QVERIFY(!Instances::plateScene()); // the view and its scene are gone
