@@ -22,6 +22,14 @@ QPainterPath roundedRect(qreal x, qreal y, qreal w, qreal h, qreal r) {
     return path;
 }
 
+// A closed outline through the polygon's corners.
+QPainterPath polygonPath(const QPolygonF& polygon) {
+    QPainterPath path;
+    path.addPolygon(polygon);
+    path.closeSubpath();
+    return path;
+}
+
 // Pointing hand, index finger up; hot spot at the fingertip.
 QPainterPath pointingHand() {
     QPainterPath hand = roundedRect(10, 1, 6, 18, 3);
@@ -55,24 +63,12 @@ QPainterPath grabbingHand() {
 QPainterPath magnifier() {
     QPainterPath lens;
     lens.addEllipse(QPointF(13, 13), 10.5, 10.5);
-    QPainterPath handle;
-    handle.moveTo(19, 22.5);
-    handle.lineTo(22.5, 19);
-    handle.lineTo(30.5, 27);
-    handle.lineTo(27, 30.5);
-    handle.closeSubpath();
+    const QPainterPath handle = polygonPath({{19, 22.5}, {22.5, 19}, {30.5, 27}, {27, 30.5}});
     return lens.united(handle).simplified();
 }
 
 // Double arrow left-right, and the four-way arrow, around the centre (16, 16): shafts 6 px
 // wide, heads 12 px wide and 8 px long, tips 15 px from the centre.
-QPainterPath polygonPath(const QPolygonF& polygon) {
-    QPainterPath path;
-    path.addPolygon(polygon);
-    path.closeSubpath();
-    return path;
-}
-
 QPainterPath arrowHeads(bool vertical) {
     QPainterPath path = polygonPath(QRectF(8, 13, 16, 6));
     path = path.united(polygonPath({{9, 10}, {1, 16}, {9, 22}}));

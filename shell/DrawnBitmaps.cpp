@@ -19,11 +19,37 @@ const QColor kGreen(0x2e, 0x9e, 0x44);
 const QColor kRed(0xd2, 0x32, 0x2a);
 const QColor kOrange(0xe8, 0x74, 0x10);
 
+QPainterPath closedPath(std::initializer_list<QPointF> corners) {
+    QPainterPath path;
+    path.addPolygon(QPolygonF(QList<QPointF>(corners)));
+    path.closeSubpath();
+    return path;
+}
+
 QPen outline(qreal width = 4.0) {
     QPen pen(kOutline, width);
     pen.setJoinStyle(Qt::RoundJoin);
     pen.setCapStyle(Qt::RoundCap);
     return pen;
+}
+
+// A shape filled with the brush inside the dark outline of that width.
+void drawOutlined(QPainter& p, const QPainterPath& shape, const QBrush& brush, qreal width) {
+    p.setPen(outline(width));
+    p.setBrush(brush);
+    p.drawPath(shape);
+}
+
+QPainterPath rectPath(const QRectF& r) {
+    QPainterPath path;
+    path.addRect(r);
+    return path;
+}
+
+template <class... Args> QPainterPath ellipsePath(Args... args) {
+    QPainterPath path;
+    path.addEllipse(args...);
+    return path;
 }
 
 void fillFace(QPainter& p, const QRectF& r, const QColor& top, const QColor& bottom) {
@@ -48,15 +74,11 @@ void drawBar(QPainter& p, const QPainterPath& centreLine, qreal width, const QCo
     stroker.setCapStyle(cap);
     stroker.setJoinStyle(Qt::RoundJoin);
     const QPainterPath shape = stroker.createStroke(centreLine).simplified();
-    p.setPen(outline(3.0));
-    p.setBrush(fill);
-    p.drawPath(shape);
+    drawOutlined(p, shape, fill, 3.0);
 }
 
 void drawBadge(QPainter& p, QPointF centre, qreal radius, const QColor& fill) {
-    p.setPen(outline(3.5));
-    p.setBrush(fill);
-    p.drawEllipse(centre, radius, radius);
+    drawOutlined(p, ellipsePath(centre, radius, radius), fill, 3.5);
 }
 
 void drawPlusBadge(QPainter& p, QPointF c, qreal r) {
@@ -79,9 +101,7 @@ void drawCrossBadge(QPainter& p, QPointF c, qreal r) {
 void drawPicture(QPainter& p) {
     const QRectF frame(6, 16, 88, 68);
     const QRectF inner = frame.adjusted(6, 6, -6, -6);
-    p.setPen(outline(4.0));
-    p.setBrush(Qt::white);
-    p.drawRect(frame);
+    drawOutlined(p, rectPath(frame), Qt::white, 4.0);
     QLinearGradient sky(inner.topLeft(), inner.bottomLeft());
     sky.setColorAt(0.0, QColor(0x7c, 0xc8, 0xf8));
     sky.setColorAt(1.0, QColor(0xd8, 0xf1, 0xff));
@@ -98,30 +118,14 @@ void drawPicture(QPainter& p) {
     hills.closeSubpath();
     p.setBrush(QColor(0x3a, 0x9d, 0x3a));
     p.drawPath(hills);
-    p.setPen(outline(2.5));
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(inner);
+    drawOutlined(p, rectPath(inner), Qt::NoBrush, 2.5);
 }
 
 void drawNewLesson(QPainter& p) {
-    QPainterPath sheet;
-    sheet.moveTo(20, 6);
-    sheet.lineTo(58, 6);
-    sheet.lineTo(76, 24);
-    sheet.lineTo(76, 94);
-    sheet.lineTo(20, 94);
-    sheet.closeSubpath();
-    p.setPen(outline(4.0));
-    p.setBrush(Qt::white);
-    p.drawPath(sheet);
-    QPainterPath fold;
-    fold.moveTo(58, 6);
-    fold.lineTo(58, 24);
-    fold.lineTo(76, 24);
-    fold.closeSubpath();
-    p.setPen(outline(3.0));
-    p.setBrush(QColor(0xc9, 0xd3, 0xe3));
-    p.drawPath(fold);
+    const QPainterPath sheet = closedPath({{20, 6}, {58, 6}, {76, 24}, {76, 94}, {20, 94}});
+    drawOutlined(p, sheet, Qt::white, 4.0);
+    const QPainterPath fold = closedPath({{58, 6}, {58, 24}, {76, 24}});
+    drawOutlined(p, fold, QColor(0xc9, 0xd3, 0xe3), 3.0);
     p.setPen(QPen(QColor(0x8a, 0x9a, 0xb8), 4, Qt::SolidLine, Qt::RoundCap));
     for (int y : {38, 50, 62})
         p.drawLine(30, y, 64, y);
@@ -129,51 +133,22 @@ void drawNewLesson(QPainter& p) {
 }
 
 void drawOpenLesson(QPainter& p) {
-    QPainterPath back;
-    back.moveTo(6, 20);
-    back.lineTo(36, 20);
-    back.lineTo(44, 29);
-    back.lineTo(88, 29);
-    back.lineTo(88, 86);
-    back.lineTo(6, 86);
-    back.closeSubpath();
-    p.setPen(outline(4.0));
-    p.setBrush(QColor(0xd9, 0x98, 0x00));
-    p.drawPath(back);
-    p.setPen(outline(3.0));
-    p.setBrush(Qt::white);
-    p.drawRect(QRectF(18, 36, 60, 26));
-    QPainterPath front;
-    front.moveTo(6, 86);
-    front.lineTo(20, 46);
-    front.lineTo(98, 46);
-    front.lineTo(88, 86);
-    front.closeSubpath();
-    p.setPen(outline(4.0));
-    p.setBrush(QColor(0xff, 0xcf, 0x3a));
-    p.drawPath(front);
+    const QPainterPath back =
+        closedPath({{6, 20}, {36, 20}, {44, 29}, {88, 29}, {88, 86}, {6, 86}});
+    drawOutlined(p, back, QColor(0xd9, 0x98, 0x00), 4.0);
+    drawOutlined(p, rectPath(QRectF(18, 36, 60, 26)), Qt::white, 3.0);
+    const QPainterPath front = closedPath({{6, 86}, {20, 46}, {98, 46}, {88, 86}});
+    drawOutlined(p, front, QColor(0xff, 0xcf, 0x3a), 4.0);
 }
 
 void drawSaveLesson(QPainter& p) {
-    QPainterPath body;
-    body.moveTo(12, 8);
-    body.lineTo(78, 8);
-    body.lineTo(90, 20);
-    body.lineTo(90, 92);
-    body.lineTo(12, 92);
-    body.closeSubpath();
-    p.setPen(outline(4.0));
-    p.setBrush(kBlue);
-    p.drawPath(body);
-    p.setPen(outline(3.0));
-    p.setBrush(QColor(0xd5, 0xdd, 0xea));
-    p.drawRect(QRectF(28, 8, 42, 28));
+    const QPainterPath body = closedPath({{12, 8}, {78, 8}, {90, 20}, {90, 92}, {12, 92}});
+    drawOutlined(p, body, kBlue, 4.0);
+    drawOutlined(p, rectPath(QRectF(28, 8, 42, 28)), QColor(0xd5, 0xdd, 0xea), 3.0);
     p.setPen(Qt::NoPen);
     p.setBrush(kBlue);
     p.drawRect(QRectF(54, 13, 10, 18));
-    p.setPen(outline(3.0));
-    p.setBrush(Qt::white);
-    p.drawRect(QRectF(22, 50, 58, 42));
+    drawOutlined(p, rectPath(QRectF(22, 50, 58, 42)), Qt::white, 3.0);
     p.setPen(QPen(QColor(0x8a, 0x9a, 0xb8), 4, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(32, 64, 70, 64);
     p.drawLine(32, 77, 70, 77);
@@ -184,14 +159,8 @@ void drawUndo(QPainter& p) {
     curve.moveTo(82, 86);
     curve.cubicTo(94, 46, 66, 26, 34, 38);
     drawBar(p, curve, 14, kOrange);
-    QPainterPath head;
-    head.moveTo(8, 46);
-    head.lineTo(38, 16);
-    head.lineTo(46, 60);
-    head.closeSubpath();
-    p.setPen(outline(3.0));
-    p.setBrush(kOrange);
-    p.drawPath(head);
+    const QPainterPath head = closedPath({{8, 46}, {38, 16}, {46, 60}});
+    drawOutlined(p, head, kOrange, 3.0);
 }
 
 // Wide buttons (160 × 100 design box): the picture on the left, the action on the right.
