@@ -97,45 +97,44 @@ void FrameCommandRouter::updateCommandStates() {
     }
 }
 
+namespace {
+// Calls the members in turn on a command group that is set; an unset group does nothing.
+template <class Group, class... Members> void callOn(Group* group, Members... members) {
+    if (group)
+        ((group->*members)(), ...);
+}
+} // namespace
+
 void FrameCommandRouter::runCommand(int id) {
+    ShowCommands* show = m_commands.show;
+    LessonCommands* lesson = m_commands.lesson;
     switch (id) {
     case ResId::kCmdShowTopic:
-        if (m_commands.show)
-            m_commands.show->startTopicShow();
+        callOn(show, &ShowCommands::startTopicShow);
         break;
     case ResId::kCmdAddAllToLesson:
-        if (m_commands.plate)
-            m_commands.plate->addAllToLesson();
+        callOn(m_commands.plate, &PlateCommands::addAllToLesson);
         break;
     case ResId::kCmdStartLesson:
-        if (m_commands.show)
-            m_commands.show->startLesson();
+        callOn(show, &ShowCommands::startLesson);
         break;
     case ResId::kCmdContinueLesson:
-        if (m_commands.show)
-            m_commands.show->continueLesson();
+        callOn(show, &ShowCommands::continueLesson);
         break;
     case ResId::kCmdNewLesson:
-        if (m_commands.lesson)
-            m_commands.lesson->newLesson();
+        callOn(lesson, &LessonCommands::newLesson);
         break;
     case ResId::kCmdOpenLesson:
-        if (m_commands.lesson) {
-            m_commands.lesson->openLesson();
-            m_commands.lesson->relayoutLesson();
-        }
+        callOn(lesson, &LessonCommands::openLesson, &LessonCommands::relayoutLesson);
         break;
     case ResId::kCmdSaveLesson:
-        if (m_commands.lesson)
-            m_commands.lesson->saveLessonFile();
+        callOn(lesson, &LessonCommands::saveLessonFile);
         break;
     case ResId::kCmdPrintLesson:
-        if (m_commands.lesson)
-            m_commands.lesson->printLesson();
+        callOn(lesson, &LessonCommands::printLesson);
         break;
     case ResId::kCmdLessonPdf:
-        if (m_commands.lesson)
-            m_commands.lesson->saveLessonPdf();
+        callOn(lesson, &LessonCommands::saveLessonPdf);
         break;
     case ResId::kCmdEditLesson:
         emit paletteToggleRequested();
