@@ -60,8 +60,8 @@ public:
     // swapped, the palette closed; leaving restores the window's former geometry and state,
     // the pane proportions, the text pane's state and the views' scroll positions.
     // With two or more screens the preview goes to the projector instead (see ProjectorShow)
-    // and this window stays as it is, the presenter view over it.
-    void switchFullScreen() override;
+    // and this window stays as it is, the presenter view over it. fullScreenChanged follows.
+    void toggleFullScreen() override;
     ProjectorShow& projectorShow() const { return *m_show; }
     ScreenSaverInhibitor& screenSaver() const { return *m_screenSaver; }
     // The panels' text button: the topic text pane collapsed or at its proportional width.
@@ -92,6 +92,8 @@ signals:
     void aboutRequested();
     // The window has closed (the lesson agreed); the process should end.
     void closed();
+    // Full-screen mode came (true) or went; DisplayState::fullScreen holds it.
+    void fullScreenChanged(bool on);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -113,7 +115,6 @@ private:
     void setShowLayout(bool on);
     // Screens came or went, or the choice changed: the show moves where it belongs now.
     void reconsiderScreens();
-    void runShowToggle();
     void applyNormalLayout();
     void updateSizeLimit();
     void onFocusChanged(QWidget* now);

@@ -78,7 +78,7 @@ PresenterView::PresenterView(PreView& preview, const QElapsedTimer& started)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     connect(&preview, &PreView::pictureShown, this, &PresenterView::refresh);
-    connect(&preview, &PreView::blankChanged, this, qOverload<>(&QWidget::update));
+    connect(&preview.playback(), &Playback::blankChanged, this, qOverload<>(&QWidget::update));
     m_clock.setInterval(1000);
     connect(&m_clock, &QTimer::timeout, this, qOverload<>(&QWidget::update));
     m_clock.start();

@@ -9,8 +9,9 @@ class FrameControl {
 public:
     virtual ~FrameControl() = default;
 
-    // Enters or leaves full-screen mode.
-    virtual void switchFullScreen() = 0;
+    // Enters or leaves full-screen mode: the one toggle every requester uses; the frame owns
+    // the state (DisplayState::fullScreen) and tells the views of its change.
+    virtual void toggleFullScreen() = 0;
     // Places the floating panels and the editing palette beside the panes again.
     virtual void placePanels() = 0;
     // Sets the pane sizes from the window's client size.

@@ -8,7 +8,6 @@ public:
     // The preview sets "<<<<" / ">>>>" and its direction and redraws its hint, only while it is
     // playing when the media window is a video (SwfDlg: always).
     virtual void pointerAt(bool backwardsHalf, bool fromVideo) = 0;
-    virtual void stepPicture() = 0;      // a left click on the media window (rules of each kind)
-    virtual void switchFullScreen() = 0; // middle double-click
-    virtual bool isPlaying() const = 0;  // a sequence is set and full-screen mode is on
+    virtual void stepPicture() = 0;     // a left click on the media window (rules of each kind)
+    virtual bool isPlaying() const = 0; // a sequence is set and full-screen mode is on
 };

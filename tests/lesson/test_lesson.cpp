@@ -91,7 +91,7 @@ QByteArray contentOf(const QString& path) {
 
 struct FakeFrame final : FrameControl {
     QString title;
-    void switchFullScreen() override {}
+    void toggleFullScreen() override {}
     void placePanels() override {}
     void applyPaneProportions() override {}
     void setDocumentTitle(const QString& t) override { title = t; }

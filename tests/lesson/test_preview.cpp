@@ -1,3 +1,4 @@
+#include "AviDlg.h"
 #include "BmpRectStream.h"
 #include "DisplayState.h"
 #include "FrameControl.h"
@@ -8,6 +9,7 @@
 #include "PreView.h"
 #include "PreviewFit.h"
 #include "ScriptedWindowServices.h"
+#include "SwfDlg.h"
 #include "ViewTransform.h"
 
 #include "../model/GifBytes.h"
@@ -37,10 +39,10 @@ std::unique_ptr<BmpRectStream> picture(int w, int h, QByteArray name = "p", bool
 class FakeFrame : public FrameControl {
 public:
     int toggles = 0;
-    void switchFullScreen() override {
+    void toggleFullScreen() override {
         ++toggles;
         DisplayState::current().fullScreen = !DisplayState::current().fullScreen;
-        if (PreviewTarget* p = Instances::preview())
+        if (auto* p = dynamic_cast<PreView*>(Instances::preview()))
             p->setFullScreen(DisplayState::current().fullScreen);
     }
     void placePanels() override {}
@@ -128,23 +130,6 @@ private slots:
         const double expectedY = played ? H / 2 : H / 2 - 12.5 + 2.5;
         QVERIFY2(std::abs(shown.center().y() - expectedY) <= 8.0,
                  qPrintable(QString::number(shown.center().y())));
-    }
-
-    void stepping_data() {
-        QTest::addColumn<int>("from");
-        QTest::addColumn<bool>("backwards");
-        QTest::addColumn<int>("to");
-        QTest::newRow("forward") << 1 << false << 2;
-        QTest::newRow("forward from the last wraps") << 3 << false << 0;
-        QTest::newRow("back") << 2 << true << 1;
-        QTest::newRow("back from the first wraps") << 0 << true << 3;
-        QTest::newRow("past a shrunk end") << 6 << false << 0;
-    }
-    void stepping() {
-        QFETCH(int, from);
-        QFETCH(bool, backwards);
-        QFETCH(int, to);
-        QCOMPARE(preview::steppedPosition(from, 4, backwards), to);
     }
 
     // A lesson played through: messages, full screen, stepping with wrap, continuing after

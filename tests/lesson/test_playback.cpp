@@ -1,0 +1,161 @@
+#include "BmpRectStream.h"
+#include "DisplayState.h"
+#include "Instances.h"
+#include "LessonTarget.h"
+#include "Playback.h"
+#include "ScriptedWindowServices.h"
+#include "ViewTransform.h"
+
+#include "../model/ImageBytes.h"
+
+#include <QTest>
+
+namespace {
+
+class FakeLesson : public LessonTarget {
+public:
+    Scene scene;
+    void addPicture(std::unique_ptr<BmpRect> p) override { scene.shapes().append(p.release()); }
+    void appendAllPictures(Scene&) override {}
+    Scene& lessonScene() override { return scene; }
+};
+
+// A lesson of four pictures "a".."d" played without windows: full screen is granted at once,
+// each handed-out copy is taken as the preview takes it.
+struct PlayedLesson {
+    ScriptedWindowServices services;
+    FakeLesson lesson;
+    Playback playback;
+    std::unique_ptr<BmpRectStream> shown;
+
+    PlayedLesson() {
+        DisplayState::current() = DisplayState();
+        Instances::registerLesson(&lesson);
+        for (const char* name : {"a", "b", "c", "d"}) {
+            auto p = std::make_unique<BmpRectStream>();
+            p->loadFromStream(imagebytes::solidPng(8, 6, Qt::gray), name, {0, 0}, {0, 100});
+            lesson.scene.shapes().append(p.release());
+        }
+        QObject::connect(&playback, &Playback::fullScreenWanted, [this] {
+            DisplayState::current().fullScreen = true;
+            playback.fullScreenChanged(true);
+        });
+        QObject::connect(&playback, &Playback::pictureWanted,
+                         [this] { shown = playback.takePicture(); });
+    }
+    ~PlayedLesson() {
+        Instances::unregisterLesson(&lesson);
+        DisplayState::current() = DisplayState();
+    }
+    QByteArray shownName() const { return shown ? shown->name() : QByteArray(); }
+};
+
+} // namespace
+
+class TestPlayback : public QObject {
+    Q_OBJECT
+private slots:
+    // Keys pressed after the lesson started at "a": where playback stands and whether the
+    // screen is black. "^" holds Ctrl with the key; "!" marks a key that must not be taken.
+    void keys_data() {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<bool>("blank");
+        QTest::newRow("forward keys") << "Right Down PageDown" << 3 << false;
+        QTest::newRow("space and enter") << "Space Return" << 2 << false;
+        QTest::newRow("forward from the last wraps") << "End Right" << 0 << false;
+        QTest::newRow("back from the first wraps") << "Left" << 3 << false;
+        QTest::newRow("back keys") << "End Up PageUp Backspace" << 0 << false;
+        QTest::newRow("home and end") << "Right Right Home" << 0 << false;
+        QTest::newRow("end") << "End" << 3 << false;
+        QTest::newRow("B blanks") << "Right B" << 1 << true;
+        QTest::newRow("period blanks and unblanks") << "Period Period" << 0 << false;
+        QTest::newRow("a step shows the picture") << "B Right" << 1 << false;
+        QTest::newRow("with Ctrl nothing") << "!^Right !^B" << 0 << false;
+        QTest::newRow("other keys nothing") << "!X !Escape" << 0 << false;
+    }
+    void keys() {
+        QFETCH(QString, keys);
+        QFETCH(int, position);
+        QFETCH(bool, blank);
+        static const QHash<QString, int> codes{{"Right", Qt::Key_Right},
+                                               {"Down", Qt::Key_Down},
+                                               {"PageDown", Qt::Key_PageDown},
+                                               {"Space", Qt::Key_Space},
+                                               {"Return", Qt::Key_Return},
+                                               {"Left", Qt::Key_Left},
+                                               {"Up", Qt::Key_Up},
+                                               {"PageUp", Qt::Key_PageUp},
+                                               {"Backspace", Qt::Key_Backspace},
+                                               {"Home", Qt::Key_Home},
+                                               {"End", Qt::Key_End},
+                                               {"B", Qt::Key_B},
+                                               {"Period", Qt::Key_Period},
+                                               {"X", Qt::Key_X},
+                                               {"Escape", Qt::Key_Escape}};
+        PlayedLesson run;
+        run.playback.startLesson();
+        QVERIFY(run.playback.isPlaying());
+        QCOMPARE(run.shownName(), QByteArray("a"));
+        for (QString key : keys.split(' ')) {
+            const bool refused = key.startsWith('!');
+            key.remove('!');
+            const bool ctrl = key.startsWith('^');
+            key.remove('^');
+            QVERIFY2(codes.contains(key), qPrintable(key));
+            QCOMPARE(run.playback.key(codes[key], ctrl ? Qt::ControlModifier : Qt::NoModifier),
+                     !refused);
+        }
+        QCOMPARE(run.playback.position(), position);
+        QCOMPARE(run.shownName(), QByteArray(1, char('a' + position)));
+        QCOMPARE(run.playback.isBlank(), blank);
+    }
+
+    // A lesson played, left and resumed: strokes kept per picture while it lasts, resuming
+    // where it was left (the first again once the lesson shrank below it), the message when
+    // there is nothing to play.
+    void leaveAndResume() {
+        PlayedLesson run;
+        run.playback.startLesson();
+        // An arrow on "a"; "b" shown has none; back on "a" it is there again.
+        auto strokes = run.playback.exchangeStrokes(nullptr, run.shown.get());
+        ViewTransform from, to;
+        from.setPointer({10, 10});
+        to.setPointer({200, 150});
+        strokes->begin(PictureStrokes::Tool::Arrow, from);
+        QVERIFY(strokes->end(to));
+        for (auto [key, count] : {std::pair{Qt::Key_Right, 0}, std::pair{Qt::Key_Left, 1}}) {
+            run.playback.key(key, {});
+            strokes = run.playback.exchangeStrokes(std::move(strokes), run.shown.get());
+            QCOMPARE(strokes->count(), count);
+        }
+        // A picture from elsewhere is no sequence picture: its strokes are its own.
+        BmpRectStream other;
+        QCOMPARE(run.playback.exchangeStrokes(std::move(strokes), &other)->count(), 0);
+        QVERIFY(!run.playback.playedCopy());
+
+        run.playback.key(Qt::Key_End, {});
+        run.playback.fullScreenChanged(false);
+        DisplayState::current().fullScreen = false;
+        QVERIFY(!run.playback.isPlaying());
+        QVERIFY(!run.playback.key(Qt::Key_Right, {}));
+        run.playback.continueLesson();
+        QCOMPARE(run.shownName(), QByteArray("d"));
+
+        run.playback.fullScreenChanged(false);
+        DisplayState::current().fullScreen = false;
+        Shape* last = run.lesson.scene.shapes().back();
+        run.lesson.scene.shapes().erase(last->node());
+        run.lesson.scene.shapes().retire(last);
+        run.playback.continueLesson();
+        QCOMPARE(run.playback.position(), 0);
+        QCOMPARE(run.shownName(), QByteArray("a"));
+
+        run.lesson.scene.clear();
+        run.playback.startLesson();
+        QCOMPARE(run.services.messageTexts(), QStringList{"Укажите картинку из готового урока."});
+    }
+};
+
+QTEST_MAIN(TestPlayback)
+#include "test_playback.moc"
