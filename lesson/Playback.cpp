@@ -111,7 +111,6 @@ void Playback::showElement(int position) {
     m_pending.reset(); // nobody took it
     // Only once the picture is on screen: the workers must not compete with its own decode.
     m_prefetchDue = true;
-    emit positionShown(position);
 }
 
 std::unique_ptr<BmpRectStream> Playback::takePicture() {

@@ -25,7 +25,7 @@ class ViewTransform;
 // edits made meanwhile are seen.
 //
 // It shows nothing itself: pictureWanted() tells the preview a stand-alone copy is ready
-// (takePicture), positionShown() tells whoever follows the show (the presenter view).
+// (takePicture); the presenter view follows the preview's pictureShown().
 class Playback : public QObject {
     Q_OBJECT
 public:
@@ -87,7 +87,6 @@ public:
 
 signals:
     void pictureWanted();
-    void positionShown(int position);
     // Playback begins from the normal layout.
     void fullScreenWanted();
     void blankChanged(bool blank);

@@ -146,9 +146,8 @@ bool PreView::playbackKey(int key, Qt::KeyboardModifiers modifiers) {
     return isPlaying() && (penKey(key, modifiers) || m_playback.key(key, modifiers));
 }
 
-void PreView::pointerAt(bool backwardsHalf, bool fromVideo) {
-    if (!fromVideo || isPlaying())
-        m_playback.setBackwards(backwardsHalf);
+void PreView::pointerAt(bool backwardsHalf) {
+    m_playback.setBackwards(backwardsHalf);
 }
 
 void PreView::switchFullScreen() {

@@ -95,7 +95,7 @@ public:
     const PictureStrokes* strokes() const { return m_pen.strokes(); }
 
     // MediaHost
-    void pointerAt(bool backwardsHalf, bool fromVideo) override;
+    void pointerAt(bool backwardsHalf) override;
     void stepPicture() override { m_playback.step(); }
     bool isPlaying() const override { return m_playback.isPlaying(); }
 

@@ -33,7 +33,7 @@ bool MediaWindow::input(QWidget* receiver, QEvent* event) {
         if (!m_video || m_host.isPlaying()) {
             const auto* me = static_cast<QMouseEvent*>(event);
             const QPoint at = receiver->mapTo(this, me->position().toPoint());
-            m_host.pointerAt(at.x() < width() / 2, m_video);
+            m_host.pointerAt(at.x() < width() / 2);
         }
         return false;
     case QEvent::MouseButtonPress:

@@ -9,7 +9,7 @@ struct StandInHost : MediaHost {
     bool lastBackwards = false;
     bool playing = false;
 
-    void pointerAt(bool backwardsHalf, bool) override {
+    void pointerAt(bool backwardsHalf) override {
         ++pointerReports;
         lastBackwards = backwardsHalf;
     }
