@@ -16,6 +16,8 @@
 
 namespace {
 
+constexpr int kCyrillicTse = 0x0426; // Ц, the W key of a Russian layout
+
 Shape* elementAt(ShapeList& list, int position) {
     if (position < 0 || position >= static_cast<int>(list.size()))
         return nullptr;
@@ -82,6 +84,7 @@ void Playback::play(ShapeList& list) {
         // A new playback: no strokes of an earlier one come back.
         m_keptStrokes.clear();
         m_shownKey.reset();
+        m_boardStrokes.reset();
     }
     m_sequence = &list;
     if (m_position + 1 > static_cast<int>(list.size()))
@@ -94,7 +97,7 @@ void Playback::play(ShapeList& list) {
         emit fullScreenWanted();
         m_entering = false;
     }
-    setBlank(false);
+    showPictureAgain();
     showElement(m_position);
 }
 
@@ -128,7 +131,7 @@ void Playback::step() {
         return;
     m_position =
         preview::steppedPosition(m_position, static_cast<int>(m_sequence->size()), m_backwards);
-    setBlank(false);
+    showPictureAgain();
     showElement(m_position);
 }
 
@@ -136,13 +139,15 @@ void Playback::showPosition(int position) {
     if (!isPlaying() || m_sequence->empty())
         return;
     m_position = std::clamp(position, 0, static_cast<int>(m_sequence->size()) - 1);
-    setBlank(false);
+    showPictureAgain();
     showElement(m_position);
 }
 
 bool Playback::key(int key, Qt::KeyboardModifiers modifiers) {
     if (!isPlaying() || (modifiers & (Qt::ControlModifier | Qt::AltModifier)))
         return false;
+    if (typedKey(key))
+        return true;
     switch (key) {
     case Qt::Key_Right:
     case Qt::Key_Down:
@@ -170,22 +175,75 @@ bool Playback::key(int key, Qt::KeyboardModifiers modifiers) {
     case Qt::Key_Period:
         toggleBlank();
         return true;
+    case Qt::Key_W:
+    case kCyrillicTse:
+        setWhite(!m_white);
+        return true;
     default:
         return false;
     }
 }
 
+bool Playback::typedKey(int key) {
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) {
+        if (m_typed.size() < 6)
+            m_typed += QChar(u'0' + (key - Qt::Key_0));
+        return true;
+    }
+    const QString typed = std::exchange(m_typed, QString()); // any other key ends the number
+    if (typed.isEmpty() || (key != Qt::Key_Return && key != Qt::Key_Enter))
+        return false;
+    const int number = typed.toInt();
+    if (number >= 1 && number <= static_cast<int>(m_sequence->size()))
+        showPosition(number - 1);
+    return true;
+}
+
+void Playback::showPictureAgain() {
+    setBlank(false);
+    setWhite(false);
+}
+
+// Black and white exclude each other; the one that goes is announced once the other holds.
 void Playback::setBlank(bool on) {
     if (m_blank == on)
         return;
     m_blank = on;
+    if (on && std::exchange(m_white, false))
+        emit whiteChanged(false);
     emit blankChanged(on);
 }
 
+void Playback::setWhite(bool on) {
+    if (m_white == on)
+        return;
+    m_white = on;
+    if (on && std::exchange(m_blank, false))
+        emit blankChanged(false);
+    emit whiteChanged(on);
+}
+
+std::unique_ptr<PictureStrokes>
+Playback::swapBoardStrokes(std::unique_ptr<PictureStrokes> current) {
+    if (current)
+        current->cancel();
+    if (!m_white) {
+        m_boardStrokes = std::move(current);
+        return std::move(m_pictureStrokesAside);
+    }
+    m_pictureStrokesAside = std::move(current);
+    if (!m_boardStrokes)
+        m_boardStrokes = std::make_unique<PictureStrokes>();
+    return std::move(m_boardStrokes);
+}
+
 void Playback::fullScreenChanged(bool on) {
-    setBlank(false);
-    if (!on)
-        m_keptStrokes.clear(); // playback is over; the shown picture keeps its own
+    showPictureAgain();
+    if (!on) {
+        // Playback is over; the shown picture keeps its own.
+        m_keptStrokes.clear();
+        m_boardStrokes.reset();
+    }
 }
 
 std::unique_ptr<PictureStrokes> Playback::exchangeStrokes(std::unique_ptr<PictureStrokes> hidden,

@@ -21,7 +21,9 @@ class ViewTransform;
 // Full-screen playback of a sequence, the lesson or the topic's plates, without any window:
 // where it stands, stepping with wrap, the first and last picture, the black screen, going
 // on where the lesson was left, the neighbours decoded ahead and the strokes kept for each
-// picture of the sequence while it lasts. The sequence is read afresh at every step, so
+// picture of the sequence while it lasts. The white board (W) is the black screen's
+// counterpart: a white screen in place of the picture to draw on, its strokes kept while the
+// playback lasts. The sequence is read afresh at every step, so
 // edits made meanwhile are seen.
 //
 // It shows nothing itself: pictureWanted() tells the preview a stand-alone copy is ready
@@ -53,13 +55,19 @@ public:
     void step();
     // Any position, clamped to the sequence.
     void showPosition(int position);
-    // The keys of a presentation remote: steps, Home/End, B or '.' for the black screen.
-    // true when the key was taken.
+    // The keys of a presentation remote: steps, Home/End, B or '.' for the black screen, W for
+    // the white board, a number typed then Enter for that picture (nothing when there is no
+    // such picture). true when the key was taken.
     bool key(int key, Qt::KeyboardModifiers modifiers);
 
     bool isBlank() const { return m_blank; }
     void setBlank(bool on);
     void toggleBlank() { setBlank(!m_blank); }
+    bool isWhite() const { return m_white; }
+    void setWhite(bool on);
+    // The pen's strokes go to the board as it comes (those of the picture are put aside) and
+    // come back as it goes; call on whiteChanged.
+    std::unique_ptr<PictureStrokes> swapBoardStrokes(std::unique_ptr<PictureStrokes> current);
     // Full screen came (true) or went: the screen shows the picture, and once it has gone the
     // kept strokes go with the playback.
     void fullScreenChanged(bool on);
@@ -90,16 +98,24 @@ signals:
     // Playback begins from the normal layout.
     void fullScreenWanted();
     void blankChanged(bool blank);
+    void whiteChanged(bool white);
     void directionChanged(bool backwards);
 
 private:
     void play(ShapeList& list);
     void showElement(int position);
+    // Back to the picture from the black screen and the white board.
+    void showPictureAgain();
+    bool typedKey(int key);
 
     ShapeList* m_sequence = nullptr;
     int m_position = 0;
     bool m_backwards = false;
     bool m_blank = false;
+    bool m_white = false;
+    QString m_typed; // digits of a picture number, until Enter
+    std::unique_ptr<PictureStrokes> m_boardStrokes;
+    std::unique_ptr<PictureStrokes> m_pictureStrokesAside;
     bool m_entering = false;
     bool m_prefetchDue = false;
     std::unique_ptr<BmpRectStream> m_pending;

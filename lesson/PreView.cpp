@@ -23,11 +23,7 @@
 #include <QResizeEvent>
 #include <QWheelEvent>
 
-namespace {
-
-const QColor kBackground = gfx::argb(255, 66, 75, 121);
-
-} // namespace
+const QColor kBackground = gfx::argb(255, 66, 75, 121); // const: this file's alone
 
 PreView::PreView(const QString& contentFolder, QWidget* parent)
     : QWidget(parent), m_contentFolder(contentFolder), m_hint(kExitHint),
@@ -46,9 +42,11 @@ PreView::PreView(const QString& contentFolder, QWidget* parent)
     connect(&m_playback, &Playback::pictureWanted, this,
             [this] { showPicture(m_playback.takePicture()); });
     connect(&m_playback, &Playback::fullScreenWanted, this, &PreView::switchFullScreen);
-    connect(&m_playback, &Playback::blankChanged, this, [this](bool on) {
-        m_media.setBlanked(on); // black means black: every medium goes dark and still
-        update();
+    // Black or white in place of the picture: every medium goes dark and still.
+    connect(&m_playback, &Playback::blankChanged, this, &PreView::applyCover);
+    connect(&m_playback, &Playback::whiteChanged, this, [this] {
+        m_pen.strokes() = m_playback.swapBoardStrokes(std::move(m_pen.strokes()));
+        applyCover();
     });
     connect(&m_playback, &Playback::directionChanged, this, [this](bool backwards) {
         m_hint = backwards ? kBackHint : kForwardHint;
@@ -68,6 +66,7 @@ PreView::~PreView() {
 }
 
 void PreView::showPicture(std::unique_ptr<BmpRect> picture) {
+    m_playback.setWhite(false); // its strokes go back to the board first
     m_media.clear();
     m_pen.strokes() = m_playback.exchangeStrokes(std::move(m_pen.strokes()), picture.get());
     m_scene.clear(); // the previous copy goes
@@ -133,8 +132,7 @@ void PreView::openMedia() {
                                       {this, this, m_contentFolder, [this] { invalidateLayer(); }});
     for (MediaWindow* window : m_media.windows())
         connect(window, &MediaWindow::fullScreenRequested, this, &PreView::switchFullScreen);
-    if (isBlank())
-        m_media.setBlanked(true);
+    applyCover();
 }
 
 void PreView::placeMedia() {
@@ -144,10 +142,6 @@ void PreView::placeMedia() {
 
 bool PreView::playbackKey(int key, Qt::KeyboardModifiers modifiers) {
     return isPlaying() && (penKey(key, modifiers) || m_playback.key(key, modifiers));
-}
-
-void PreView::pointerAt(bool backwardsHalf) {
-    m_playback.setBackwards(backwardsHalf);
 }
 
 void PreView::switchFullScreen() {
@@ -232,11 +226,14 @@ void PreView::paintEvent(QPaintEvent* event) {
         screen.fillRect(event->rect(), Qt::black);
         return;
     }
-    m_layer.paint(screen, event->rect(), size(), devicePixelRatioF(), [this](QPainter& g) {
-        g.fillRect(QRect(QPoint(0, 0), size()), kBackground);
-        m_scene.drawAll(g, m_vt); // a GIF draws its next frame
-    });
-    m_pen.draw(screen, m_vt); // over the picture, under the texts
+    if (m_playback.isWhite())
+        screen.fillRect(event->rect(), Qt::white);
+    else
+        m_layer.paint(screen, event->rect(), size(), devicePixelRatioF(), [this](QPainter& g) {
+            g.fillRect(QRect(QPoint(0, 0), size()), kBackground);
+            m_scene.drawAll(g, m_vt); // a GIF draws its next frame
+        });
+    m_pen.draw(screen, strokeTransform()); // over the picture, under the texts
     const bool full = isFullScreen();
     gfx::drawString(
         screen, full ? m_hint : kTitle,
@@ -254,7 +251,7 @@ void PreView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     m_viewWidth = event->size().width();
     m_viewHeight = event->size().height();
-    m_vt.viewHeight = m_viewHeight;
+    m_vt.viewHeight = m_boardVt.viewHeight = m_viewHeight;
     // Window managers change the layout after the request (full screen comes later): the
     // picture follows the pane whenever its size changes.
     refit();
@@ -268,7 +265,7 @@ void PreView::mouseMoveEvent(QMouseEvent* event) {
     if (isPlaying() && m_pen.tool() == PenTool::None) // a click with a tool on does not step
         m_playback.setBackwards(p.x() < m_viewWidth / 2);
     m_pointer = {p.x(), p.y()};
-    m_pen.move(p, m_vt);
+    m_pen.move(p, strokeTransform());
     if (m_drag) {
         setCursor(Cursors::cursor(ResId::kCurDrag));
         m_vt.shift = {p.x() - m_dragStart.x + m_vt.previousShift.x,
@@ -289,7 +286,7 @@ void PreView::mousePressEvent(QMouseEvent* event) {
         if (m_pen.tool() == PenTool::None)
             stepPicture();
         else if (!isBlank())
-            m_pen.press(p, m_vt);
+            m_pen.press(p, strokeTransform());
     } else if (event->button() == Qt::MiddleButton) {
         setCursor(Cursors::cursor(ResId::kCurDrag));
         m_drag = true;
@@ -300,7 +297,7 @@ void PreView::mousePressEvent(QMouseEvent* event) {
 
 void PreView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton)
-        m_pen.release(event->position(), m_vt);
+        m_pen.release(event->position(), strokeTransform());
     if (event->button() == Qt::MiddleButton) {
         endDrag();
         emit dragsEndRequested();
@@ -343,7 +340,8 @@ void PreView::keyPressEvent(QKeyEvent* event) {
 
 void PreView::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
-    m_pen.release(QPointF(m_pointer.x, m_pointer.y), m_vt); // a box that takes the focus ends it
+    // A box that takes the focus ends the stroke.
+    m_pen.release(QPointF(m_pointer.x, m_pointer.y), strokeTransform());
     endDrag();
     emit dragsEndRequested();
 }

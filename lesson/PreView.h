@@ -95,7 +95,7 @@ public:
     const PictureStrokes* strokes() const { return m_pen.strokes(); }
 
     // MediaHost
-    void pointerAt(bool backwardsHalf) override;
+    void pointerAt(bool backwardsHalf) override { m_playback.setBackwards(backwardsHalf); }
     void stepPicture() override { m_playback.step(); }
     bool isPlaying() const override { return m_playback.isPlaying(); }
 
@@ -106,6 +106,7 @@ public:
     const QString& hint() const { return m_hint; }
     bool isDragging() const { return m_drag; }
     bool isBlank() const { return m_playback.isBlank(); }
+    bool isWhite() const { return m_playback.isWhite(); }
     bool isFullScreen() const { return DisplayState::current().fullScreen; }
     int position() const { return m_playback.position(); }
     const ShapeList* sequence() const { return m_playback.sequence(); }
@@ -141,6 +142,12 @@ protected:
 private:
     enum class Fit { None, Picture, Played };
 
+    void applyCover() {
+        m_media.setBlanked(isBlank() || isWhite());
+        update();
+    }
+    // The board's strokes keep their place on the screen; the picture's follow it.
+    const ViewTransform& strokeTransform() const { return m_playback.isWhite() ? m_boardVt : m_vt; }
     void refit();
     void invalidateLayer();
     void openMedia();
@@ -158,6 +165,7 @@ private:
     bool m_drag = false;
     QString m_hint;
     ViewTransform m_vt;
+    ViewTransform m_boardVt; // the white board's, fixed
     PointD m_dragStart;
     PointD m_pointer;
     PictureMediaSet m_media;

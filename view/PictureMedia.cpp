@@ -118,6 +118,8 @@ void PictureMediaSet::place(const QRect& picture) {
 }
 
 void PictureMediaSet::setBlanked(bool on) {
+    if (std::exchange(m_blanked, on) == on)
+        return;
     for (const auto& m : m_media)
         m->setBlanked(on);
 }

@@ -55,6 +55,7 @@ public:
     ~PictureMediaSet();
 
     void place(const QRect& picture);
+    // Repeats change nothing (a clip blanked twice would forget that it played).
     void setBlanked(bool on);
     void clear() { m_media.clear(); }
     // A movie or a clip window is open (they are made anew at a new size).
@@ -68,4 +69,5 @@ public:
 
 private:
     std::vector<std::unique_ptr<PictureMedia>> m_media;
+    bool m_blanked = false;
 };

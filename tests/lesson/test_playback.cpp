@@ -8,6 +8,7 @@
 
 #include "../model/ImageBytes.h"
 
+#include <QKeySequence>
 #include <QTest>
 
 namespace {
@@ -55,60 +56,53 @@ struct PlayedLesson {
 class TestPlayback : public QObject {
     Q_OBJECT
 private slots:
-    // Keys pressed after the lesson started at "a": where playback stands and whether the
-    // screen is black. "^" holds Ctrl with the key; "!" marks a key that must not be taken.
+    // Keys pressed after the lesson started at "a" (as QKeySequence names them): where
+    // playback stands and what the screen shows. "!" marks a key that must not be taken.
     void keys_data() {
         QTest::addColumn<QString>("keys");
         QTest::addColumn<int>("position");
-        QTest::addColumn<bool>("blank");
-        QTest::newRow("forward keys") << "Right Down PageDown" << 3 << false;
-        QTest::newRow("space and enter") << "Space Return" << 2 << false;
-        QTest::newRow("forward from the last wraps") << "End Right" << 0 << false;
-        QTest::newRow("back from the first wraps") << "Left" << 3 << false;
-        QTest::newRow("back keys") << "End Up PageUp Backspace" << 0 << false;
-        QTest::newRow("home and end") << "Right Right Home" << 0 << false;
-        QTest::newRow("end") << "End" << 3 << false;
-        QTest::newRow("B blanks") << "Right B" << 1 << true;
-        QTest::newRow("period blanks and unblanks") << "Period Period" << 0 << false;
-        QTest::newRow("a step shows the picture") << "B Right" << 1 << false;
-        QTest::newRow("with Ctrl nothing") << "!^Right !^B" << 0 << false;
-        QTest::newRow("other keys nothing") << "!X !Escape" << 0 << false;
+        QTest::addColumn<QString>("screen");
+        QTest::newRow("forward keys") << "Right Down PgDown" << 3 << "picture";
+        QTest::newRow("space and return") << "Space Return" << 2 << "picture";
+        QTest::newRow("forward from the last wraps") << "End Right" << 0 << "picture";
+        QTest::newRow("back from the first wraps") << "Left" << 3 << "picture";
+        QTest::newRow("back keys") << "End Up PgUp Backspace" << 0 << "picture";
+        QTest::newRow("home and end") << "Right Right Home" << 0 << "picture";
+        QTest::newRow("end") << "End" << 3 << "picture";
+        QTest::newRow("B blanks") << "Right B" << 1 << "black";
+        QTest::newRow("period blanks and unblanks") << ". ." << 0 << "picture";
+        QTest::newRow("a step shows the picture") << "B Right" << 1 << "picture";
+        QTest::newRow("W whites") << "Right W" << 1 << "white";
+        QTest::newRow("W again shows the picture") << "W W" << 0 << "picture";
+        QTest::newRow("a step leaves the white board") << "W Left" << 3 << "picture";
+        QTest::newRow("B over white") << "W B" << 0 << "black";
+        QTest::newRow("W over black") << "B W" << 0 << "white";
+        QTest::newRow("a number, then Return") << "3 Return" << 2 << "picture";
+        QTest::newRow("two digits, then Enter") << "End 0 2 Enter" << 1 << "picture";
+        QTest::newRow("out of range: nothing") << "9 Return 0 Return" << 0 << "picture";
+        QTest::newRow("a number leaves the board") << "W 4 Return" << 3 << "picture";
+        QTest::newRow("another key forgets the number") << "3 Right Return" << 2 << "picture";
+        QTest::newRow("with Ctrl nothing") << "!Ctrl+Right !Ctrl+B" << 0 << "picture";
+        QTest::newRow("other keys nothing") << "!X !Esc" << 0 << "picture";
     }
     void keys() {
         QFETCH(QString, keys);
         QFETCH(int, position);
-        QFETCH(bool, blank);
-        static const QHash<QString, int> codes{{"Right", Qt::Key_Right},
-                                               {"Down", Qt::Key_Down},
-                                               {"PageDown", Qt::Key_PageDown},
-                                               {"Space", Qt::Key_Space},
-                                               {"Return", Qt::Key_Return},
-                                               {"Left", Qt::Key_Left},
-                                               {"Up", Qt::Key_Up},
-                                               {"PageUp", Qt::Key_PageUp},
-                                               {"Backspace", Qt::Key_Backspace},
-                                               {"Home", Qt::Key_Home},
-                                               {"End", Qt::Key_End},
-                                               {"B", Qt::Key_B},
-                                               {"Period", Qt::Key_Period},
-                                               {"X", Qt::Key_X},
-                                               {"Escape", Qt::Key_Escape}};
+        QFETCH(QString, screen);
         PlayedLesson run;
         run.playback.startLesson();
         QVERIFY(run.playback.isPlaying());
         QCOMPARE(run.shownName(), QByteArray("a"));
         for (QString key : keys.split(' ')) {
             const bool refused = key.startsWith('!');
-            key.remove('!');
-            const bool ctrl = key.startsWith('^');
-            key.remove('^');
-            QVERIFY2(codes.contains(key), qPrintable(key));
-            QCOMPARE(run.playback.key(codes[key], ctrl ? Qt::ControlModifier : Qt::NoModifier),
-                     !refused);
+            const QKeyCombination pressed = QKeySequence(key.remove('!'))[0];
+            QVERIFY2(pressed.key() != Qt::Key_unknown, qPrintable(key));
+            QCOMPARE(run.playback.key(pressed.key(), pressed.keyboardModifiers()), !refused);
         }
         QCOMPARE(run.playback.position(), position);
         QCOMPARE(run.shownName(), QByteArray(1, char('a' + position)));
-        QCOMPARE(run.playback.isBlank(), blank);
+        QCOMPARE(run.playback.isBlank(), screen == "black");
+        QCOMPARE(run.playback.isWhite(), screen == "white");
     }
 
     // A lesson played, left and resumed: strokes kept per picture while it lasts, resuming
@@ -127,6 +121,18 @@ private slots:
         for (auto [key, count] : {std::pair{Qt::Key_Right, 0}, std::pair{Qt::Key_Left, 1}}) {
             run.playback.key(key, {});
             strokes = run.playback.exchangeStrokes(std::move(strokes), run.shown.get());
+            QCOMPARE(strokes->count(), count);
+        }
+        // The white board has strokes of its own, kept while the playback lasts.
+        auto board = [&] { strokes = run.playback.swapBoardStrokes(std::move(strokes)); };
+        run.playback.key(Qt::Key_W, {});
+        board();
+        QCOMPARE(strokes->count(), 0);
+        strokes->begin(PictureStrokes::Tool::Arrow, from);
+        QVERIFY(strokes->end(to));
+        for (int count : {1, 1, 1}) { // the picture's, the board's, the picture's again
+            run.playback.key(Qt::Key_W, {});
+            board();
             QCOMPARE(strokes->count(), count);
         }
         // A picture from elsewhere is no sequence picture: its strokes are its own.
