@@ -50,11 +50,11 @@ public:
     // --- Layout
     // The client size the frame last received; the pane proportions are computed from it.
     QSize clientSize() const { return m_clientSize; }
-    void applyPaneProportions() override;
+    void applyPaneProportions();
     // Asks for the floating panels and the editing palette to be placed beside the panes
     // again; they are, once, when the layout has settled (the next turn of the event loop).
     // Every move or resize of the window, a pane or a splitter asks for it.
-    void placePanels() override;
+    void placePanels();
     // Enters or leaves full-screen mode: the preview alone on the whole screen (the window
     // system's full-screen state, no menu bar), the other panes out of the way, the panels
     // swapped, the palette closed; leaving restores the window's former geometry and state,
@@ -78,7 +78,8 @@ public:
     // The "Набор плакатов" popup over the plate strip, "Урок" over the lesson row, opened at a
     // point in the clicked view's own coordinates.
     void showContextMenu(QWidget* view, const QPoint& viewPoint);
-    void endDrags() override;
+    // Ends any pointer drag in the preview and the lesson row (a view lost the focus).
+    void endDrags();
     void toggleLessonPalette();
     QWidget* lessonPalette() const { return m_palette; }
     // A lesson file named on the command line.

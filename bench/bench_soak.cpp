@@ -74,10 +74,7 @@ public:
         if (auto* p = dynamic_cast<PreView*>(Instances::preview()))
             p->setFullScreen(DisplayState::current().fullScreen);
     }
-    void placePanels() override {}
-    void applyPaneProportions() override {}
     void setDocumentTitle(const QString&) override {}
-    void endDrags() override {}
 };
 
 double residentMB() {

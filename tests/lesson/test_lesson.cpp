@@ -92,10 +92,7 @@ QByteArray contentOf(const QString& path) {
 struct FakeFrame final : FrameControl {
     QString title;
     void toggleFullScreen() override {}
-    void placePanels() override {}
-    void applyPaneProportions() override {}
     void setDocumentTitle(const QString& t) override { title = t; }
-    void endDrags() override {}
 };
 
 // A lesson file that goes bad under the reader: every read fails (an I/O error), or the file is
