@@ -207,8 +207,8 @@ private slots:
         Instances::unregisterFrame(&frame);
     }
 
-    // B blanks everything over the picture too: the movie, the clip with its play bar, the
-    // GIF's frames; B again brings each back.
+    // B (and the white board, W) covers everything over the picture too: the movie, the clip
+    // with its play bar, the GIF's frames; each comes back with the picture.
     void blankHidesMedia() {
         ScriptedWindowServices services;
         FakeFrame frame;
@@ -231,9 +231,12 @@ private slots:
                                    view.gifTimerActive()};
             };
             QCOMPARE(shown(), (QList<bool>{true, true, true}));
-            QVERIFY(view.playbackKey(Qt::Key_B, {}));
-            QCOMPARE(shown(), (QList<bool>{false, false, false}));
-            QVERIFY(view.playbackKey(Qt::Key_B, {}));
+            // B, W over B, B over W, W: covered all along; W again: everything back.
+            for (int key : {Qt::Key_B, Qt::Key_W, Qt::Key_B, Qt::Key_W}) {
+                QVERIFY(view.playbackKey(key, {}));
+                QCOMPARE(shown(), (QList<bool>{false, false, false}));
+            }
+            QVERIFY(view.playbackKey(Qt::Key_W, {}));
             QCOMPARE(shown(), (QList<bool>{true, true, true}));
             view.switchFullScreen();
         }
