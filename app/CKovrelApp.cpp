@@ -39,7 +39,6 @@ bool CKovrelApp::initInstance(const QStringList& arguments) {
     // The document reads nothing, so opening an argument as a document cannot fail; the
     // lesson loader reports a lesson file it cannot read.
     m_doc->newDocument();
-    m_frame->htmlView()->initialUpdate();
 
     // Without a window manager (a bare X server) nothing maximises the window; it then
     // covers the screen's free area all the same.

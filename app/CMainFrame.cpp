@@ -11,6 +11,7 @@
 #include "ProjectorShow.h"
 #include "ScreenSaverInhibitor.h"
 #include "SourceFolder.h"
+#include "TextPaneStandIn.h"
 #include "WindowFullScreen.h"
 #include "WindowServices.h"
 
@@ -82,8 +83,8 @@ void CMainFrame::buildPanes() {
     m_outer = new QSplitter(Qt::Horizontal, this);
     m_outer->setObjectName(QStringLiteral("outerSplitter"));
     m_outer->setChildrenCollapsible(true);
-    m_html = new HtmlView(m_contentFolder, m_outer);
-    m_outer->addWidget(m_html);
+    // Blank, the colour of the start page, until the topic text view is made.
+    m_outer->addWidget(TextPaneStandIn::create(m_outer));
 
     m_inner = new QSplitter(Qt::Vertical, m_outer);
     m_inner->setObjectName(QStringLiteral("innerSplitter"));
@@ -110,8 +111,6 @@ void CMainFrame::buildPanes() {
 
     m_placeholderTarget =
         std::make_unique<PlaceholderTopicTarget>(m_platePlaceholder, m_previewPlaceholder);
-    m_html->setTopicTarget(m_placeholderTarget.get());
-    connect(m_html, &HtmlView::middleButtonReleased, this, &CMainFrame::endDrags);
 
     setCentralWidget(m_outer);
     // A dragged splitter moves the preview and the lesson row: the panels follow.
@@ -119,10 +118,33 @@ void CMainFrame::buildPanes() {
     connect(m_inner, &QSplitter::splitterMoved, this, &CMainFrame::placePanels);
 }
 
+HtmlView* CMainFrame::htmlView() {
+    if (m_html)
+        return m_html;
+    m_html = new HtmlView(m_contentFolder);
+    m_html->setTopicTarget(m_topicTarget ? m_topicTarget : m_placeholderTarget.get());
+    connect(m_html, &HtmlView::middleButtonReleased, this, &CMainFrame::endDrags);
+    // Takes the stand-in's place, size and visibility (hidden in full-screen mode).
+    const QList<int> sizes = m_outer->sizes();
+    delete m_outer->replaceWidget(0, m_html);
+    m_outer->setSizes(sizes);
+    m_html->initialUpdate();
+    emit htmlViewMade(m_html);
+    return m_html;
+}
+
+void CMainFrame::makeHtmlViewSoon() {
+    if (m_html || m_htmlViewQueued)
+        return;
+    m_htmlViewQueued = true;
+    // After this turn of the event loop: the window's first paint reaches the screen first.
+    QTimer::singleShot(0, this, [this] { htmlView(); });
+}
+
 QWidget* CMainFrame::pane(Pane which) const {
     switch (which) {
     case Pane::Text:
-        return m_html;
+        return m_outer->widget(0);
     case Pane::Plate:
         return m_inner->widget(0);
     case Pane::Preview:
@@ -271,7 +293,9 @@ void CMainFrame::setDocumentTitle(const QString& title) {
 }
 
 void CMainFrame::setTopicTarget(TopicTarget* target) {
-    m_html->setTopicTarget(target ? target : m_placeholderTarget.get());
+    m_topicTarget = target;
+    if (m_html)
+        m_html->setTopicTarget(target ? target : m_placeholderTarget.get());
 }
 
 void CMainFrame::storeClientSize() {
@@ -299,14 +323,21 @@ void CMainFrame::placePanels() {
 void CMainFrame::placePanelsNow() {
     if (commands().panels)
         commands().panels->placePanels();
-    // The editing palette's bottom-left corner sits on the preview's bottom-left corner.
     if (m_palette && m_palette->isVisible()) {
-        const QWidget* preview = pane(Pane::Preview);
-        const QPoint topLeft = preview->mapToGlobal(QPoint(0, 0));
-        m_palette->move(topLeft.x(),
-                        topLeft.y() + preview->height() - m_palette->frameGeometry().height());
+        placePalette();
         m_palette->raise();
     }
+}
+
+void CMainFrame::placePalette() {
+    // The editing palette's bottom-left corner sits on the preview's bottom-left corner.
+    const QWidget* preview = pane(Pane::Preview);
+    const QPoint topLeft = preview->mapToGlobal(QPoint(0, 0));
+    int height = m_palette->frameGeometry().height();
+    // Not shown yet, its frame is not known: the main window's title bar stands in for its own.
+    if (!m_palette->isVisible())
+        height += geometry().top() - frameGeometry().top();
+    m_palette->move(topLeft.x(), topLeft.y() + preview->height() - height);
 }
 
 void CMainFrame::showContextMenu(QWidget* view, const QPoint& viewPoint) {
@@ -334,6 +365,9 @@ void CMainFrame::toggleLessonPalette() {
     m_palette = commands().lesson ? commands().lesson->createLessonPalette() : nullptr;
     if (!m_palette)
         return;
+    // Placed before it shows as well: some window managers (XWayland's beside weston) keep a
+    // window where it first appeared and ignore later moves.
+    placePalette();
     m_palette->show();
     // Right after a click on one of its buttons the palette is the active window: the
     // frame's keys (Ctrl+S, Ctrl+O, Ctrl+N, Esc) must work there too.
@@ -422,6 +456,8 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::Expose:
             if (m_startupLayout && windowHandle()->isExposed())
                 QTimer::singleShot(0, this, [this] { m_startupLayout = false; });
+            if (windowHandle()->isExposed())
+                makeHtmlViewSoon();
             break;
         default:
             break;

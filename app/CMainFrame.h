@@ -33,7 +33,11 @@ public:
     ~CMainFrame() override;
 
     // --- Panes
-    HtmlView* htmlView() const { return m_html; }
+    // The topic text pane. The browser engine is slow to start, so the window first shows a
+    // blank stand-in there and the view is made once the window has been painted; asking for
+    // it earlier makes it now. Either way it then loads the start page.
+    HtmlView* htmlView();
+    bool hasHtmlView() const { return m_html != nullptr; }
     QWidget* pane(Pane which) const;
     // Puts a view in place of the plate, preview or lesson placeholder; the frame owns it.
     void setPaneWidget(Pane which, QWidget* view);
@@ -91,6 +95,8 @@ public:
 
 signals:
     void aboutRequested();
+    // The topic text pane's view has been made and is loading the start page.
+    void htmlViewMade(HtmlView* view);
     // The window has closed (the lesson agreed); the process should end.
     void closed();
     // Full-screen mode came (true) or went; DisplayState::fullScreen holds it.
@@ -105,6 +111,7 @@ protected:
 
 private:
     void buildPanes();
+    void makeHtmlViewSoon();
     void storeClientSize();
     // true: the key was taken (playback keys in full-screen mode).
     bool onWindowKey(QEvent* event);
@@ -123,6 +130,7 @@ private:
     QWidget* activeView() const;
     void setActiveView(QWidget* view);
     void placePanelsNow();
+    void placePalette();
     void setFullScreenMode(bool on) { DisplayState::current().fullScreen = on; }
     bool isTextHidden() const { return DisplayState::current().textHidden; }
     void setTextHidden(bool hidden) { DisplayState::current().textHidden = hidden; }
@@ -130,7 +138,9 @@ private:
     QString m_contentFolder;
     QSplitter* m_outer = nullptr;
     QSplitter* m_inner = nullptr;
-    HtmlView* m_html = nullptr;
+    HtmlView* m_html = nullptr; // null until made (see htmlView())
+    TopicTarget* m_topicTarget = nullptr;
+    bool m_htmlViewQueued = false;
     PlaceholderPane* m_platePlaceholder = nullptr;
     PlaceholderPane* m_previewPlaceholder = nullptr;
     std::unique_ptr<PlaceholderTopicTarget> m_placeholderTarget;

@@ -66,7 +66,8 @@ QString usageText() {
         "  --screenshot FILE  render the main window to a PNG once the start page has loaded,\n"
         "                     then exit; works without a display\n"
         "  --topic NAME       with --screenshot: first follow the start page's link whose\n"
-        "                     address contains NAME\n"
+        "                     address contains NAME; NAME/TEXT then follows the topic\n"
+        "                     page's link whose address contains TEXT\n"
         "  --help             show this text\n"
         "  --version          show the program's version\n");
 }

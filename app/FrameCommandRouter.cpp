@@ -30,6 +30,10 @@ FrameCommandRouter::FrameCommandRouter(QMainWindow& window, QMenu* screenMenu,
     addCommand(m_lessonMenu, QStringLiteral("Открыть"), ResId::kCmdOpenLesson);
     addCommand(m_lessonMenu, QStringLiteral("Сохранить"), ResId::kCmdSaveLesson);
     m_lessonMenu->addSeparator();
+    addCommand(m_lessonMenu, QStringLiteral("Печать…"), ResId::kCmdPrintLesson,
+               QKeySequence(Qt::CTRL | Qt::Key_P));
+    addCommand(m_lessonMenu, QStringLiteral("Сохранить как PDF…"), ResId::kCmdLessonPdf);
+    m_lessonMenu->addSeparator();
     addCommand(m_lessonMenu, QStringLiteral("Редактировать"), ResId::kCmdEditLesson);
 
     m_helpMenu = bar->addMenu(QStringLiteral("Описание"));
@@ -80,6 +84,8 @@ void FrameCommandRouter::updateCommandStates() {
             case ResId::kCmdOpenLesson:
             case ResId::kCmdSaveLesson:
             case ResId::kCmdEditLesson:
+            case ResId::kCmdPrintLesson:
+            case ResId::kCmdLessonPdf:
                 action->setEnabled(m_commands.lesson != nullptr);
                 break;
             default:
@@ -122,6 +128,14 @@ void FrameCommandRouter::runCommand(int id) {
     case ResId::kCmdSaveLesson:
         if (m_commands.lesson)
             m_commands.lesson->saveLessonFile();
+        break;
+    case ResId::kCmdPrintLesson:
+        if (m_commands.lesson)
+            m_commands.lesson->printLesson();
+        break;
+    case ResId::kCmdLessonPdf:
+        if (m_commands.lesson)
+            m_commands.lesson->saveLessonPdf();
         break;
     case ResId::kCmdEditLesson:
         emit paletteToggleRequested();

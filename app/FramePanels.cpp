@@ -56,11 +56,11 @@ void FramePanels::createPanels() {
             m_preview->addShownToLesson();
     });
     connect(m_exit, &ButtEscDlg::exitClicked, frame, &CMainFrame::toggleFullScreen);
-    connect(m_animation, &ButtFullDlg::animationClicked, this, [this] {
+    connect(m_animation, &ButtFullDlg::clicked, this, [this] {
         if (m_preview)
             m_preview->openAnimation();
     });
-    connect(m_lessonStart, &ButtLess1::startLessonClicked, this, [this] {
+    connect(m_lessonStart, &ButtLess1::clicked, this, [this] {
         if (m_preview)
             m_preview->startLesson();
     });
@@ -96,8 +96,8 @@ void FramePanels::placePanels() {
 void FramePanels::endDrags() {
     if (m_preview)
         m_preview->endDrag();
-    if (LessView* lesson = LessView::instance())
-        lesson->endDrag();
+    if (m_lesson)
+        m_lesson->endDrag();
 }
 
 void FramePanels::setFullScreenLayout(bool fullScreen) {
@@ -118,8 +118,8 @@ void FramePanels::setTextHidden(bool hidden) {
 void FramePanels::restoreScrollPositions() {
     if (m_plate)
         m_plate->restoreScrollPosition();
-    if (LessView* lesson = LessView::instance())
-        lesson->restoreScrollPosition();
+    if (m_lesson)
+        m_lesson->restoreScrollPosition();
 }
 
 void FramePanels::hideAnimationPanel() {

@@ -10,6 +10,7 @@
 #include "ButtFullDlg.h"
 #include "ButtLess1.h"
 #include "KovrelView.h"
+#include "LessView.h"
 #include "PreView.h"
 
 class CMainFrame;
@@ -30,6 +31,9 @@ public:
     void restoreScrollPositions() override;
 
     void hideAnimationPanel();
+    // The lesson row, whose drags and scroll position follow the frame's; made after the
+    // panels.
+    void setLessonView(LessView* lesson) { m_lesson = lesson; }
 
     ButtDlg* buttons() const { return m_buttons; }
     ButtEscDlg* exitButton() const { return m_exit; }
@@ -40,6 +44,7 @@ private:
     QPointer<CMainFrame> m_frame;
     QPointer<PreView> m_preview;
     QPointer<KovrelView> m_plate;
+    QPointer<LessView> m_lesson;
     QPointer<ButtDlg> m_buttons;
     QPointer<ButtEscDlg> m_exit;
     QPointer<ButtFullDlg> m_animation;

@@ -6,7 +6,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QPointer>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -69,7 +71,11 @@ HelpWindow::HelpWindow(const QString& helpFolder, QWidget* parent)
     : QWidget(parent, Qt::Window), m_folder(QDir::cleanPath(helpFolder)) {
     setObjectName(QStringLiteral("HelpWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
-    resize(960, 720);
+    // On a 1024 x 768 projector the title bar and a desktop panel must fit beside it too.
+    QSize size(960, 720);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size() * 0.9);
+    resize(size);
 
     m_view = new HelpBrowser(m_folder, this);
 

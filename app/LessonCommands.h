@@ -17,6 +17,9 @@ public:
     virtual void loadLessonFile(const QString& path) = 0;
     // true: the main window may close (the lesson may ask to be saved first).
     virtual bool mayCloseLesson() = 0;
+    // Handouts: the print dialog, or the choice of pictures per page and the save dialog.
+    virtual void printLesson() = 0;
+    virtual void saveLessonPdf() = 0;
     // The lesson editing palette: a new top-level window (no parent) or nullptr. The frame
     // owns what it gets.
     virtual QWidget* createLessonPalette() = 0;

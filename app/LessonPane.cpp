@@ -1,6 +1,7 @@
 #include "LessonPane.h"
 
 #include "CMainFrame.h"
+#include "HandoutCommands.h"
 #include "LessDlg.h"
 #include "LessView.h"
 
@@ -9,6 +10,7 @@ LessonPane::LessonPane(QObject* parent) : QObject(parent) {}
 void LessonPane::install(CMainFrame& frame) {
     m_frame = &frame;
     m_view = new LessView;
+    m_handouts = new HandoutCommands(&frame, this);
     frame.setPaneWidget(CMainFrame::Pane::Lesson, m_view);
     frame.setCommands({.lesson = this});
 
@@ -17,7 +19,9 @@ void LessonPane::install(CMainFrame& frame) {
             m_frame->showContextMenu(m_view, point);
     });
     // A middle-button release in the row, or the row losing the focus, ends every drag.
-    for (auto signal : {&LessView::dragsEndRequested, &LessView::focusLost}) {
+    using Signal = void (LessView::*)();
+    for (Signal signal :
+         std::initializer_list<Signal>{&LessView::dragsEndRequested, &LessView::focusLost}) {
         connect(m_view, signal, this, [this] {
             if (m_frame)
                 m_frame->endDrags();
@@ -52,6 +56,16 @@ void LessonPane::loadLessonFile(const QString& path) {
 
 bool LessonPane::mayCloseLesson() {
     return !m_view || m_view->lesson().mayCloseLesson();
+}
+
+void LessonPane::printLesson() {
+    if (m_view && m_handouts)
+        m_handouts->printLesson(m_view->lesson());
+}
+
+void LessonPane::saveLessonPdf() {
+    if (m_view && m_handouts)
+        m_handouts->saveLessonPdf(m_view->lesson());
 }
 
 QWidget* LessonPane::createLessonPalette() {

@@ -7,6 +7,7 @@
 #include <QPointer>
 
 class CMainFrame;
+class HandoutCommands;
 
 // The lesson row in the frame's bottom pane, and the route from the frame's lesson commands
 // (menu "Урок", Ctrl+N/O/S, closing, a lesson named at start-up, the palette) to it.
@@ -28,10 +29,13 @@ public:
     void saveLessonFile() override;
     void loadLessonFile(const QString& path) override;
     bool mayCloseLesson() override;
+    void printLesson() override;
+    void saveLessonPdf() override;
     // The palette is a tool window over the main window (it stays above it).
     QWidget* createLessonPalette() override;
 
 private:
     QPointer<CMainFrame> m_frame;
     QPointer<LessView> m_view;
+    HandoutCommands* m_handouts = nullptr; // a child
 };

@@ -21,6 +21,7 @@ void PaneViews::install(CMainFrame& frame) {
     frame.setTopicTarget(this);
     m_lesson = std::make_unique<LessonPane>();
     m_lesson->install(frame);
+    m_panels->setLessonView(m_lesson->lessonView());
     frame.setCommands({.show = this, .panels = m_panels.get(), .plate = this});
 
     connect(m_plate, &KovrelView::contextMenuRequested, this, [this](const QPoint& point) {

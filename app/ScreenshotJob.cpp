@@ -3,10 +3,12 @@
 #include "CMainFrame.h"
 #include "HtmlView.h"
 
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QPixmap>
 #include <cstdio>
+#include <utility>
 
 namespace {
 constexpr int kDeadlineMs = 30000;
@@ -16,7 +18,8 @@ constexpr int kSettleMs = 700;
 
 ScreenshotJob::ScreenshotJob(CMainFrame* frame, const QString& file, const QString& topic,
                              QObject* parent)
-    : QObject(parent), m_frame(frame), m_file(file), m_topic(topic) {
+    : QObject(parent), m_frame(frame), m_file(file),
+      m_links(topic.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
     m_deadline.setSingleShot(true);
     connect(&m_deadline, &QTimer::timeout, this,
             [this] { fail(QStringLiteral("the page did not finish loading within 30 s")); });
@@ -26,9 +29,9 @@ void ScreenshotJob::start() {
     HtmlView* view = m_frame->htmlView();
     connect(view, &HtmlView::loadFinished, this, &ScreenshotJob::onPageLoaded);
     connect(view, &HtmlView::linkDecided, this, [this](const QString&, bool cancelled) {
-        // A followed topic link that stays on the start page loads nothing more.
+        // A followed link that stays on its page (a plate picked) loads nothing more.
         if (m_stage == Stage::TopicPage && cancelled)
-            settleThenShoot();
+            followNextOrShoot();
     });
     m_deadline.start(kDeadlineMs);
 }
@@ -40,25 +43,26 @@ void ScreenshotJob::onPageLoaded(bool ok) {
             fail(QStringLiteral("the start page could not be loaded"));
             return;
         }
-        if (m_topic.isEmpty())
-            settleThenShoot();
-        else
-            followTopic();
+        m_stage = Stage::TopicPage;
+        followNextOrShoot();
         break;
     case Stage::TopicPage:
-        // Either the linked page was shown or the navigation was cancelled; both are final.
-        settleThenShoot();
+        // The linked page was shown.
+        followNextOrShoot();
         break;
     default:
         break;
     }
 }
 
-void ScreenshotJob::followTopic() {
-    // The click's navigation may be decided before the script's answer arrives.
-    m_stage = Stage::TopicPage;
+void ScreenshotJob::followNextOrShoot() {
+    if (m_next >= m_links.size()) {
+        settleThenShoot();
+        return;
+    }
+    const QString link = m_links[m_next++];
     const QString name =
-        QString::fromUtf8(QJsonDocument(QJsonArray{m_topic}).toJson(QJsonDocument::Compact));
+        QString::fromUtf8(QJsonDocument(QJsonArray{link}).toJson(QJsonDocument::Compact));
     // name is a JSON array of one string: a safe JavaScript literal.
     const QString script = QStringLiteral("(function(){var want=%1[0];"
                                           "var links=document.querySelectorAll('a[href]');"
@@ -67,10 +71,9 @@ void ScreenshotJob::followTopic() {
                                           "links[i].click();return true;}}"
                                           "return false;})()")
                                .arg(name);
-    m_frame->htmlView()->page()->runJavaScript(script, [this](const QVariant& clicked) {
+    m_frame->htmlView()->page()->runJavaScript(script, [this, link](const QVariant& clicked) {
         if (!clicked.toBool())
-            fail(QStringLiteral("the start page has no link whose address contains \"%1\"")
-                     .arg(m_topic));
+            fail(QStringLiteral("the page has no link whose address contains \"%1\"").arg(link));
     });
 }
 
@@ -86,7 +89,22 @@ void ScreenshotJob::shoot() {
         return;
     m_stage = Stage::Done;
     m_deadline.stop();
-    const QPixmap shot = m_frame->grab();
+    QImage shot = m_frame->grab().toImage();
+    // Where each pane stands, in logical pixels, for whoever checks the picture: at a high
+    // scale the picture has more pixels than the window has logical ones.
+    const std::pair<const char*, CMainFrame::Pane> panes[] = {
+        {"text", CMainFrame::Pane::Text},
+        {"strip", CMainFrame::Pane::Plate},
+        {"preview", CMainFrame::Pane::Preview},
+        {"lesson", CMainFrame::Pane::Lesson}};
+    for (const auto& [name, which] : panes) {
+        if (const QWidget* pane = m_frame->pane(which); pane && pane->isVisible()) {
+            const QRect r(pane->mapTo(m_frame, QPoint(0, 0)), pane->size());
+            shot.setText(
+                QStringLiteral("pane.%1").arg(QLatin1String(name)),
+                QStringLiteral("%1,%2,%3,%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()));
+        }
+    }
     if (shot.isNull() || !shot.save(m_file, "PNG")) {
         std::fprintf(stderr, "TrevalonMedia: cannot write the screenshot to %s\n",
                      qPrintable(m_file));

@@ -20,10 +20,12 @@ void WindowFullScreen::enter(const QList<QWidget*>& aside) {
         pane->hide();
     m_window.menuBar()->hide();
     m_window.showFullScreen();
-    // Without a window manager nobody sizes the window to the screen.
+    // Without a window manager nobody sizes the window to the screen. The size alone tells:
+    // some managers (XWayland's beside weston) do not report the position they gave, and
+    // moving a window they made full screen makes it an ordinary window again.
     QTimer::singleShot(300, this, [this] {
         const QScreen* screen = m_window.screen();
-        if (isOn() && screen && m_window.geometry() != screen->geometry())
+        if (isOn() && screen && m_window.size() != screen->size())
             m_window.setGeometry(screen->geometry());
     });
 }
@@ -39,7 +41,7 @@ void WindowFullScreen::leave(const QList<QWidget*>& aside) {
     if (!(m_savedState & Qt::WindowMaximized))
         m_window.setGeometry(m_savedRect);
     QTimer::singleShot(300, this, [this] {
-        if (!isOn() && m_window.geometry() != m_savedRect)
+        if (!isOn() && m_window.size() != m_savedRect.size())
             m_window.setGeometry(m_savedRect);
     });
     m_settling = true;

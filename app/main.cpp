@@ -3,6 +3,7 @@
 #include "CommandLine.h"
 #include "HelpWindow.h"
 #include "PictureImage.h"
+#include "PlatformChoice.h"
 #include "QtWindowServices.h"
 #include "ScreenshotJob.h"
 #include "SourceFolder.h"
@@ -57,6 +58,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const bool screenshot = !early.screenshotFile.isEmpty();
+    choosePlatform(rawArguments(argc, argv));
     if (!displayAvailable(rawArguments(argc, argv))) {
         if (!screenshot) {
             std::fputs("TrevalonMedia: no display (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"

@@ -40,16 +40,21 @@ void NewShape::takePoint(const ViewTransform& vt) {
 }
 
 void NewShape::finish() {
-    if (!m_shape)
-        return;
-    m_shape->validate();
-    if (m_shape->isComplete()) {
-        Shape* const shape = m_shape.release();
+    if (std::unique_ptr<Shape> complete = takeComplete()) {
+        Shape* const shape = complete.release();
         const ShapeNode node = shapes().append(shape);
         shapes().recordEdit({shape, node, ListEdit::kInserted});
-    } else {
-        drop(std::move(m_shape));
     }
+}
+
+std::unique_ptr<Shape> NewShape::takeComplete() {
+    if (!m_shape)
+        return nullptr;
+    m_shape->validate();
+    if (m_shape->isComplete())
+        return std::move(m_shape);
+    drop(std::move(m_shape));
+    return nullptr;
 }
 
 bool NewShape::undo() {

@@ -27,6 +27,9 @@ public:
     // Validates the shape; a complete one is appended to the list and recorded, an
     // incomplete one destroyed. Either way the tool holds no shape afterwards.
     void finish() override;
+    // The same validation, but a complete shape is handed to the caller instead of the list
+    // (null when it was incomplete, or there was none).
+    std::unique_ptr<Shape> takeComplete();
     bool undo() override;
     bool redo() override;
 

@@ -1,5 +1,6 @@
 #include "PictureStrokes.h"
 
+#include "AddShape.h"
 #include "CreateShape.h"
 #include "Graphics.h"
 #include "Pline.h"
@@ -32,6 +33,7 @@ const QColor PictureStrokes::kColour = gfx::kRed;
 PictureStrokes::PictureStrokes() = default;
 
 PictureStrokes::~PictureStrokes() {
+    m_history.clear();
     m_scene.clear();
 }
 
@@ -91,10 +93,13 @@ bool PictureStrokes::end(const ViewTransform& vt) {
     } else {
         extend(vt);
     }
-    const int before = count();
     m_drawing = false;
-    m_scene.endTool(); // a complete shape joins the list as an undoable insertion
-    return count() > before;
+    std::unique_ptr<Shape> stroke = m_scene.newShapeTool().takeComplete();
+    m_scene.resetTool();
+    if (!stroke)
+        return false;
+    m_history.push(new AddShape(m_scene.shapes(), std::move(stroke))); // appends it
+    return true;
 }
 
 void PictureStrokes::cancel() {
@@ -110,12 +115,16 @@ bool PictureStrokes::undo() {
         cancel();
         return true;
     }
-    return m_scene.drawTool().undo();
+    if (!m_history.canUndo())
+        return false;
+    m_history.undo();
+    return true;
 }
 
 bool PictureStrokes::clear() {
     cancel();
     const bool had = !isEmpty();
+    m_history.clear();
     m_scene.clear();
     return had;
 }

@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QRectF>
+#include <QUndoStack>
 
 class QPainter;
 class ShapeList;
@@ -13,8 +14,9 @@ class ViewTransform;
 // Red marks a teacher draws over the shown picture: freehand lines (Pline) and arrows
 // (VectorLine with its arrow cap), made with the creation tool of a scene of their own.
 // Points are plate units, so the marks stay on the picture whatever the view's zoom, pan or
-// size; the pen's width is in pixels, as every shape's is. Taken back newest first with the
-// list's own edit history. Never written to any file.
+// size; the pen's width is in pixels, as every shape's is. Taken back newest first: each kept
+// stroke is a command of the strokes' own history, which holds the stroke once taken back.
+// Never written to any file.
 class PictureStrokes {
 public:
     enum class Tool { Pen, Arrow };
@@ -63,6 +65,7 @@ private:
     Shape* building() const;
 
     Scene m_scene;
+    QUndoStack m_history; // emptied before the scene: undone commands hold strokes
     Tool m_tool = Tool::Pen;
     bool m_drawing = false;
     Shape* m_building = nullptr; // held by the scene's creation tool while drawing

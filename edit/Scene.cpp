@@ -4,14 +4,13 @@
 #include "BmpRectStream.h"
 #include "CreateShape.h"
 #include "EstimateBounds.h"
-#include "FailureSummary.h"
 #include "FragmentLoading.h"
 #include "FragmentSink.h"
 #include "Instances.h"
 #include "LessonSaving.h"
 #include "LoadJob.h"
+#include "RowCommands.h"
 #include "Shape.h"
-#include "WindowServices.h"
 
 #include <optional>
 
@@ -29,12 +28,11 @@ constexpr double kUpright = 100.0;
 namespace {
 
 // Appends a load's pictures to the list, which owns them from there; everything else goes to
-// the listener.
+// the listener, which tells the user what failed (nobody does without one).
 class Delivery final : public FragmentSink {
 public:
     Delivery(ShapeList& shapes, FragmentSink* listener) : m_shapes(shapes), m_listener(listener) {}
     void append(std::unique_ptr<BmpRectStream> picture) override {
-        m_failures.addRead();
         if (picture)
             m_shapes.append(picture.release());
     }
@@ -53,13 +51,10 @@ public:
     void pictureFailed(const QString& message, const QString& name) override {
         if (m_listener)
             m_listener->pictureFailed(message, name);
-        else
-            m_failures.addFailure(message, name);
     }
-    // Without a listener nobody else tells the user: one message at the end of the load.
-    void showFailures() {
-        if (!m_listener)
-            m_failures.show();
+    void loadFailed(const QString& message) override {
+        if (m_listener)
+            m_listener->loadFailed(message);
     }
     bool isCancelled() const override { return m_listener && m_listener->isCancelled(); }
     bool sizesPictures() const override { return m_listener && m_listener->sizesPictures(); }
@@ -70,7 +65,6 @@ public:
 private:
     ShapeList& m_shapes;
     FragmentSink* m_listener;
-    FailureSummary m_failures;
 };
 
 } // namespace
@@ -129,8 +123,7 @@ Scene::Load& Scene::startLoad(bool fragment, const QString& path, FragmentSink* 
 void Scene::loadFragment(const QString& path, FragmentSink* listener, std::function<void()> done) {
     Load& load = startLoad(true, path, listener);
     QObject::connect(load.job.get(), &LoadJob::finished, load.job.get(),
-                     [delivery = load.delivery.get(), done = std::move(done)](bool) {
-                         delivery->showFailures();
+                     [done = std::move(done)](bool) {
                          if (done)
                              done();
                      });
@@ -140,26 +133,21 @@ void Scene::loadFragment(const QString& path, FragmentSink* listener, std::funct
 void Scene::loadLesson(const QString& path, FragmentSink* listener,
                        std::function<void(bool documentRead)> done) {
     Load& load = startLoad(false, path, listener);
-    QObject::connect(
-        load.job.get(), &LoadJob::finished, load.job.get(),
-        [this, path, delivery = load.delivery.get(), done = std::move(done)](bool documentRead) {
-            delivery->showFailures();
-            if (documentRead)
-                m_filePath = path;
-            if (done)
-                done(documentRead);
-        });
+    QObject::connect(load.job.get(), &LoadJob::finished, load.job.get(),
+                     [this, path, done = std::move(done)](bool documentRead) {
+                         if (documentRead)
+                             m_filePath = path;
+                         if (done)
+                             done(documentRead);
+                     });
     load.job->start();
 }
 
 void Scene::destroyShapes() {
-    std::vector<Shape*> recorded;
-    recorded.reserve(m_lessonHistory.size());
-    for (const LessonEdit& e : m_lessonHistory)
-        recorded.push_back(e.picture);
+    // The commands first: they name pictures of the list.
     m_lessonHistory.clear();
     m_selected = nullptr;
-    m_shapes.clear(recorded);
+    m_shapes.clear();
 }
 
 void Scene::clear() {
@@ -173,19 +161,19 @@ bool Scene::loadLesson(const QString& path, FragmentSink* listener) {
     load.job->runToEnd();
     if (load.job->isCancelled())
         return false;
-    load.delivery->showFailures();
     const bool read = load.job->documentRead();
     if (read)
         m_filePath = path;
     return read;
 }
 
-bool Scene::saveLesson(const QString& path, FileLock* hold) {
+bool Scene::saveLesson(const QString& path, FileLock* hold, QString* failure) {
     if (isLoading())
         m_load->job->runToEnd();
     m_filePath = path;
     const std::vector<const Shape*> shapes(m_shapes.begin(), m_shapes.end());
-    return store::saveLesson(m_storage, path, shapes, hold);
+    QString untold; // a caller that does not ask is told nothing: the scene shows no box
+    return store::saveLesson(m_storage, path, shapes, hold, failure ? failure : &untold);
 }
 
 void Scene::drawAll(QPainter& g, const ViewTransform& vt) {
@@ -300,60 +288,20 @@ BmpRectStream* firstSelectedStored(const ShapeList& shapes) {
     return nullptr;
 }
 
-// The node of the first picture named name, or end().
-ShapeNode firstNamed(ShapeList& shapes, const QByteArray& name) {
-    for (auto it = shapes.begin(); it != shapes.end(); ++it) {
-        const auto* picture = dynamic_cast<const BmpRect*>(*it);
-        if (picture && picture->name() == name)
-            return it;
-    }
-    return shapes.end();
-}
-
-// The record for the picture at node: its neighbours' names, or none when a neighbour that
-// should give a name is not a picture.
-std::optional<LessonEdit> recordFor(const ShapeList& shapes, ShapeNode node, int kind) {
-    LessonEdit edit;
-    edit.kind = kind;
-    edit.picture = *node;
-    if (node != shapes.begin()) {
-        const auto* previous = dynamic_cast<const BmpRect*>(*std::prev(node));
-        if (!previous)
-            return std::nullopt;
-        edit.previousName = previous->name();
-    }
-    if (std::next(node) != shapes.end()) {
-        const auto* next = dynamic_cast<const BmpRect*>(*std::next(node));
-        if (!next)
-            return std::nullopt;
-        edit.nextName = next->name();
-        edit.next = next;
-    }
-    return edit;
-}
-
-// Where the picture after it stands now: the very picture while it is in the row, else the
-// first picture of its name, else end().
-ShapeNode nextNeighbour(ShapeList& shapes, const LessonEdit& edit) {
-    if (edit.next && edit.next->hasNode())
-        return edit.next->node();
-    return firstNamed(shapes, edit.nextName);
-}
-
 } // namespace
 
 bool Scene::deleteSelected() {
     BmpRectStream* picture = firstSelectedStored(m_shapes);
     if (!picture)
         return false;
-    const ShapeNode node = picture->node();
-    if (std::optional<LessonEdit> edit = recordFor(m_shapes, node, LessonEdit::kDeleted))
-        m_lessonHistory.push_back(*edit);
-    else
-        m_shapes.retire(picture); // no record keeps it: the list must still destroy it once
-    m_shapes.erase(node);
     if (m_selected == picture)
         m_selected = nullptr;
+    if (std::optional<RowPlace> place = RowPlace::of(m_shapes, picture->node())) {
+        m_lessonHistory.push(new DeletePicture(m_shapes, *picture, *place));
+    } else {
+        m_shapes.erase(picture->node());
+        m_shapes.retire(picture); // no command holds it: the list must still destroy it once
+    }
     return true;
 }
 
@@ -371,48 +319,23 @@ bool Scene::moveSelected() {
     if (!moved || !target || moved == target)
         return false;
 
-    if (std::optional<LessonEdit> edit = recordFor(m_shapes, moved->node(), LessonEdit::kMoved))
-        m_lessonHistory.push_back(*edit);
-    m_shapes.erase(moved->node());
-    const ShapeNode at = target->node();
-    m_shapes.insertBefore(target->leftMark() ? at : std::next(at), moved);
+    const bool before = target->leftMark();
+    if (std::optional<RowPlace> place = RowPlace::of(m_shapes, moved->node()))
+        m_lessonHistory.push(new MovePicture(m_shapes, *moved, *target, before, *place));
+    else
+        MovePicture::moveBeside(m_shapes, *moved, *target, before);
     layoutRow();
     return true;
 }
 
 Scene::Undone Scene::undoLessonEdit() {
-    if (m_lessonHistory.empty()) {
-        messageBox(QStringLiteral("Нет действий для отмены"));
+    if (!m_lessonHistory.canUndo())
         return Undone::Nothing;
-    }
-    const LessonEdit edit = m_lessonHistory.back();
-    m_lessonHistory.pop_back();
-    const bool hasPrevious = !edit.previousName.isEmpty();
-    const bool hasNext = !edit.nextName.isEmpty();
-    Undone undone = Undone::Deleted;
-
-    if (edit.kind == LessonEdit::kDeleted) {
-        if (hasPrevious && hasNext) {
-            const ShapeNode next = nextNeighbour(m_shapes, edit);
-            if (next != m_shapes.end())
-                m_shapes.insertBefore(next, edit.picture);
-            else
-                m_shapes.retire(edit.picture); // stays out, still owned
-        } else if (hasNext) {
-            m_shapes.prepend(edit.picture);
-        } else {
-            m_shapes.append(edit.picture);
-        }
-    } else {
-        undone = Undone::Moved;
-        if (edit.picture->hasNode())
-            m_shapes.erase(edit.picture->node());
-        const ShapeNode next = hasNext ? nextNeighbour(m_shapes, edit) : m_shapes.end();
-        if (hasNext && !hasPrevious)
-            m_shapes.prepend(edit.picture);
-        else
-            m_shapes.insertBefore(next, edit.picture); // end(): appended
-    }
+    const auto* newest =
+        static_cast<const LessonCommand*>(m_lessonHistory.command(m_lessonHistory.index() - 1));
+    const Undone undone =
+        newest->kind() == LessonCommand::Kind::Deleted ? Undone::Deleted : Undone::Moved;
+    m_lessonHistory.undo();
     layoutRow();
     clearSelection();
     return undone;

@@ -4,7 +4,6 @@
 #include "Draw.h"
 #include "DrawNodes.h"
 #include "EditShape.h"
-#include "LessonEdit.h"
 #include "NewShape.h"
 #include "PointD.h"
 #include "RectD.h"
@@ -12,6 +11,7 @@
 #include "XmlStorage.h"
 
 #include <QString>
+#include <QUndoStack>
 
 #include <functional>
 #include <memory>
@@ -73,9 +73,9 @@ public:
     QString filePath() const { return m_filePath; }
     void setFilePath(const QString& path) { m_filePath = path; }
 
-    // Cancels a load that runs, destroys every shape the scene owns, empties the lesson
-    // history (its records would name destroyed pictures), forgets the selection and closes
-    // the container.
+    // Cancels a load that runs, empties the lesson history (with the pictures its commands
+    // hold), destroys every shape the list owns, forgets the selection and closes the
+    // container.
     void clear();
 
     // Loading (LoadJob). Each load first clears the scene (cancelling the load before it) and
@@ -89,11 +89,11 @@ public:
     // questions of FragmentSink; the pictures go to the list.
     void loadFragment(const QString& path, FragmentSink* listener, std::function<void()> done);
     // A lesson file: when the document was read the scene takes path as its file path and
-    // done gets true; false (after its message) otherwise. The listener (may be null) gets
-    // the per-record outcomes.
+    // done gets true; false otherwise. The listener (may be null) gets the per-record
+    // outcomes.
     //
-    // Pictures that did not decode go to the listener's pictureFailed; without a listener
-    // the scene tells them itself, in one message at the end of the load (FailureSummary).
+    // Failures go to the listener (pictureFailed, loadFailed), which tells the user; the
+    // scene shows nothing, so without a listener they go untold.
     void loadLesson(const QString& path, FragmentSink* listener,
                     std::function<void(bool documentRead)> done);
     // The same, blocking until the last picture is in.
@@ -106,10 +106,11 @@ public:
     int loadRecordCount() const;
 
     // Takes path as the file path, then writes the list's stored pictures in list order;
-    // false (after its message) when the lesson is not on disk, the old file kept. A load
-    // that runs is first finished here (blocking): a save never writes half a lesson.
-    // hold: the caller's lock on the lesson it keeps open (see store::saveLesson).
-    bool saveLesson(const QString& path, FileLock* hold = nullptr);
+    // false when the lesson is not on disk, the old file kept. A load that runs is first
+    // finished here (blocking): a save never writes half a lesson.
+    // hold: the caller's lock on the lesson it keeps open (see store::saveLesson); failure:
+    // where the message goes, for the caller to tell (the scene shows no box).
+    bool saveLesson(const QString& path, FileLock* hold = nullptr, QString* failure = nullptr);
 
     // Tools. The current one starts as (and returns to) the plain Draw.
     Draw& currentTool() const { return *m_current; }
@@ -129,27 +130,26 @@ public:
     // Finishes the current tool's operation, then the plain Draw becomes current.
     void endTool();
 
-    // Lesson row edits, undoable newest first. A record names the picture's neighbours (empty
-    // for none); when a neighbour is not a picture, the edit happens without a record.
+    // Lesson row edits, undoable newest first through the lesson history. When a neighbour
+    // of the picture is not a picture, the edit happens without a command.
     //
-    // deleteSelected: unlinks the first selected stored picture (the record keeps it alive);
-    // false when none is selected. The caller lays the row out again.
+    // deleteSelected: takes the first selected stored picture out of the row (its command
+    // holds it); false when none is selected. The caller lays the row out again.
     bool deleteSelected();
     // moveSelected: puts the first selected stored picture before the first stored picture
     // with a left mark, or after it for a right mark, and lays the row out again. True when
-    // the picture was moved; false (nothing changed, no record) when there is no selected
+    // the picture was moved; false (nothing changed, no command) when there is no selected
     // picture, no marked target, or they are the same picture.
     bool moveSelected();
-    // undoLessonEdit: undoes the newest record and clears the selection. A deleted picture
-    // whose next neighbour is gone stays out; a moved one is appended. Shows
-    // "Нет действий для отмены" when there is nothing to undo.
+    // undoLessonEdit: undoes the newest edit, lays the row out and clears the selection.
+    // Nothing (and nothing changes) when there is no edit to undo; telling the user is the
+    // caller's.
     enum class Undone { Nothing, Deleted, Moved };
     Undone undoLessonEdit();
 
-    // Lesson edit records, oldest first. A deleted picture lives on only through its
-    // record; the scene destroys it on clear().
-    std::vector<LessonEdit>& lessonHistory() { return m_lessonHistory; }
-    const std::vector<LessonEdit>& lessonHistory() const { return m_lessonHistory; }
+    // The lesson history: the commands of the edits above, oldest first; undone ones are
+    // dropped by the next edit. No picture dies before the scene is cleared.
+    const QUndoStack& lessonHistory() const { return m_lessonHistory; }
 
 private:
     struct Load;
@@ -167,7 +167,7 @@ private:
     XmlStorage m_storage;
     QString m_filePath;
     BmpRect* m_selected = nullptr;
-    std::vector<LessonEdit> m_lessonHistory;
+    QUndoStack m_lessonHistory;
     // The load that runs, and cancelled ones whose call was still on the stack when they were
     // replaced (freed at the next chance).
     std::unique_ptr<Load> m_load;

@@ -6,9 +6,9 @@
 #include "LessView.h"
 #include "ResourceIds.h"
 
+#include <QEvent>
 #include <QFontMetrics>
 #include <QFrame>
-#include <QKeyEvent>
 #include <QLabel>
 
 namespace {
@@ -85,6 +85,7 @@ LessDlg::LessDlg(LessView& view, QWidget* parent)
     setWindowTitle(QStringLiteral("Редактирование урока"));
     setModal(false);
     setAttribute(Qt::WA_DeleteOnClose); // the close box destroys the palette
+    ActiveViewFocus::takeEnterAndEsc(this);
     const QFont font = DialogUnits::templateFont(QStringLiteral("Microsoft Sans Serif"), 7);
     setFont(font);
     const DialogUnits du(font);
@@ -171,19 +172,6 @@ void LessDlg::toggleMove() {
 void LessDlg::resetMoveButton() {
     button(ResId::kIdcMovePicture)->setState(false);
     m_movePressed = false;
-}
-
-void LessDlg::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
-        ActiveViewFocus::restore();
-        event->accept();
-        return;
-    default:
-        QDialog::keyPressEvent(event);
-    }
 }
 
 bool LessDlg::event(QEvent* event) {

@@ -39,7 +39,6 @@ public:
     bool isActive() const { return m_active; }
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -4,17 +4,12 @@
 #include "Lesson.h"
 #include "LessonDisplay.h"
 #include "LessonTarget.h"
-#include "PointD.h"
-#include "ViewTransform.h"
+#include "StripView.h"
 
-#include <QAbstractScrollArea>
-#include <QColor>
-#include <QImage>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
-#include <optional>
 #include <vector>
 
 class BmpRect;
@@ -27,28 +22,22 @@ class PictureDrop;
 // from the palette) the pointer marks the edge of the picture it is over and a click drops the
 // selected picture there. Picture files, folders of pictures and lesson files dragged from a
 // file manager are taken (DroppedFiles.h); Ctrl+Z undoes the newest lesson edit.
+// Coordinates as in the plate strip (StripView).
 //
-// Coordinates as in the plate strip: the row is drawn in unscrolled row pixels; the viewport
-// shows the part starting at scrollPosition(). The transform maps plate units to row pixels.
-//
-// Exists once; reachable through instance() while it lives, and registered as the program's
-// lesson (Instances::lesson()). It owns the lesson.
-class LessView : public QAbstractScrollArea, public LessonDisplay, public LessonTarget {
+// The lesson pane holds it; it is registered as the program's lesson (Instances::lesson())
+// and owns the lesson.
+class LessView : public StripView, public LessonDisplay, public LessonTarget {
     Q_OBJECT
 public:
-    static const QString kCaption;           // "Урок"
-    static constexpr int kFitMinHeight = 50; // a pane this high or lower is not re-fitted
-    static constexpr int kLineStep = 20;     // px per arrow key or scroll-bar arrow
+    static const QString kCaption; // "Урок"
 
     explicit LessView(QWidget* parent = nullptr);
     ~LessView() override;
 
-    static LessView* instance();
-
     Lesson& lesson() { return m_lesson; }
     const Lesson& lesson() const { return m_lesson; }
-    Scene& scene() { return m_lesson.scene(); }
-    const Scene& scene() const { return m_lesson.scene(); }
+    Scene& scene() override { return m_lesson.scene(); }
+    const Scene& scene() const override { return m_lesson.scene(); }
 
     // Palette commands. Refusals are message boxes; the lesson is unchanged after each.
     void deletePicture();
@@ -65,16 +54,10 @@ public:
     // pan stays where the drag left it.
     void endDrag();
     // The saved scroll position is always the row's start; leaving full-screen mode scrolls
-    // back to it.
-    QPoint savedScrollPosition() const { return m_savedScroll; }
-    void restoreScrollPosition();
+    // back to it (restoreScrollPosition).
 
-    // LessonDisplay
-    // Zooms so that the first picture's height plus the 100-unit band is within one zoom step
-    // of the pane's height, its upper-left corner on the anchor point. Nothing without one.
+    // LessonDisplay (fitToHeight and updateScrollSizes: StripView's)
     void fitToHeight() override;
-    // Scroll extent from the row width (the pane's size in full-screen mode or when the row
-    // fits), and the back buffer at the pane's size.
     void updateScrollSizes() override;
     void invalidate() override;
     void resetAnchor() override;
@@ -86,77 +69,31 @@ public:
     void appendAllPictures(Scene& source) override;
     Scene& lessonScene() override { return scene(); }
 
-    const ViewTransform& transform() const { return m_vt; }
-    QSize clientSize() const;
-    QSize scrollExtent() const { return m_extent; }
-    QPoint scrollPosition() const;
-    PointD lastMousePoint() const { return m_lastMouse; }
-    PointD anchorPoint() const { return m_anchor; }
     // Dropped picture files are still being added (PictureDrop).
     bool isDropping() const;
     PictureDrop* pictureDrop() const { return m_drop.get(); }
-    const QImage& backBuffer() const { return m_backBuffer; }
-    int backBufferGeneration() const { return m_backBufferGeneration; }
 
 signals:
-    // Right button (or the menu key): the frame's "Урок" popup at a point in this widget's
-    // coordinates.
-    void contextMenuRequested(const QPoint& viewPoint);
     // The middle button was released here: every drag in progress should end.
     void dragsEndRequested();
-    // The keyboard focus left the row: drags in the preview and the lesson row should end.
-    void focusLost();
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
-    void scrollContentsBy(int dx, int dy) override;
+    void pointerMoved() override;
+    void leftButtonPressed() override;
+    void userScrolled() override;
+    bool refusesDrops() const override;
+    void takeDrop(const std::vector<drops::Action>& actions) override;
 
 private:
-    void notePointer(QPoint viewportPos);
-    void choose(const BmpRectStream& picture);
     void dropPicture();
     void endMoveMode();
     int pictureCount() const;
-    void ensureBackBuffer();
-    void applyExtent(QSize extent);
     void updateCursor();
-    // The files of a drop, after the drop itself has returned (its questions and messages
-    // are modal: the file manager must not wait for them). Pictures are added in steps
-    // (PictureDrop).
-    void addDropped(const std::vector<drops::Action>& actions);
+    // Pictures are added in steps (PictureDrop).
     void addDroppedPictures(QStringList pictures);
 
     Lesson m_lesson{*this};
-    ViewTransform m_vt;
-    double m_clientWidth = 0.0;
-    double m_clientHeight = 0.0;
-    QImage m_backBuffer;
-    int m_backBufferGeneration = 0;
-    PointD m_lastMouse;
-    PointD m_anchor;
-    // The fit the view had when it was last hidden (full-screen mode hides it). Fitting is a
-    // walk over zoom steps that ends on either side of the height depending on where it
-    // starts, so the sizes the view passes through on its way back would leave it at another
-    // zoom; back at this height it takes this fit again instead.
-    struct FitBeforeHide {
-        double height;
-        ViewTransform vt;
-        const BmpRect* first;
-    };
-    std::optional<FitBeforeHide> m_fitBeforeHide;
-    QPoint m_savedScroll;
-    QSize m_extent;
     std::unique_ptr<PictureDrop> m_drop;
 };

@@ -68,7 +68,9 @@ public:
     void pictureFailed(const QString& message, const QString& name) override {
         summary.addFailure(message, name);
     }
+    void loadFailed(const QString& message) override { loadFailure = message; }
 
+    QString loadFailure; // what ended the load, told before the pictures' summary
     FailureSummary summary;
     int recordsDone = 0;
 
@@ -217,6 +219,7 @@ void Lesson::startLoad(const QString& path, std::function<void(bool)> done) {
     // Unnamed until the whole lesson is in: nothing may save part of it over its file.
     m_scene.setFilePath(QString());
     m_loadListener->summary.clear();
+    m_loadListener->loadFailure.clear();
     m_loadListener->recordsDone = 0;
     m_rowShown.invalidate();
     m_loadWindowTimer.start();
@@ -231,7 +234,10 @@ void Lesson::startLoad(const QString& path, std::function<void(bool)> done) {
         for (const std::function<void()>& then : std::exchange(m_afterLoad, {}))
             then();
         // Once the row shows what was read; a load started from the box's loop gathers anew.
+        const QString failure = std::exchange(m_loadListener->loadFailure, QString());
         FailureSummary failures = std::exchange(m_loadListener->summary, FailureSummary());
+        if (!failure.isEmpty())
+            messageBox(failure);
         failures.show();
     });
 }
@@ -250,6 +256,7 @@ void Lesson::cancelLoad() {
     m_loadWindowTimer.stop();
     m_loadWindow.reset();
     m_loadListener->summary.clear();
+    m_loadListener->loadFailure.clear();
     resetLesson();
     m_display.updateScrollSizes();
 }
@@ -258,7 +265,7 @@ void Lesson::showLoadWindow() {
     if (!isLoading() || m_loadWindow)
         return;
     if (QApplication::activeModalWidget()) {
-        m_loadWindowTimer.start(); // not over the load's own message box: later
+        m_loadWindowTimer.start(); // not over a message box: later
         return;
     }
     QWidget* owner = m_display.loadingWindowOwner();
@@ -348,10 +355,13 @@ FileDialogResult Lesson::chooseSavePath() {
 bool Lesson::saveTo(const QString& path) {
     const QString before = m_scene.filePath();
     // The held lock goes into the save and comes back on the new file, never let go of.
-    if (m_scene.saveLesson(path, &m_fileHold)) {
+    QString failure;
+    if (m_scene.saveLesson(path, &m_fileHold, &failure)) {
         m_modified = false;
         return true;
     }
+    if (!failure.isEmpty())
+        messageBox(failure);
     // A lesson that is not on disk keeps the path it had, so the next save asks again.
     m_scene.setFilePath(before);
     return false;
@@ -494,8 +504,11 @@ void Lesson::undoLessonEdit() {
     if (isLoading())
         return;
     const Scene::Undone undone = m_scene.undoLessonEdit();
-    if (undone != Scene::Undone::Nothing)
-        m_modified = true; // also after a save: the row on screen is no longer the file's
+    if (undone == Scene::Undone::Nothing) {
+        messageBox(QStringLiteral("Нет действий для отмены"));
+        return;
+    }
+    m_modified = true; // also after a save: the row on screen is no longer the file's
     if (undone == Scene::Undone::Deleted)
         m_display.updateScrollSizes();
 }

@@ -104,8 +104,9 @@ public:
     // cancelled save dialog and on a failed save.
     bool mayCloseLesson();
 
-    // Row edits with the modified flag: delete and move set it when they change the row,
-    // undo does not. Undo re-computes the scroll sizes after putting a deleted picture back.
+    // Row edits with the modified flag: delete, move and undo set it when they change the
+    // row. Undo re-computes the scroll sizes after putting a deleted picture back; with
+    // nothing to undo it says "Нет действий для отмены".
     bool deleteSelected();
     void moveSelected();
     void undoLessonEdit();

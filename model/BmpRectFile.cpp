@@ -5,11 +5,7 @@
 #include "WindowServices.h"
 
 BmpRectFile::BmpRectFile() {
-    FileDialogRequest request;
-    request.title = picturefiles::dialogTitle();
-    request.filter = picturefiles::dialogFilter();
-    request.mustExist = true;
-    const FileDialogResult chosen = WindowServices::instance().fileDialog(request);
+    const FileDialogResult chosen = picturefiles::askForPicture();
     if (!chosen.accepted)
         return;
 

@@ -9,11 +9,7 @@
 #include <QFileInfo>
 
 LessFile::LessFile() {
-    FileDialogRequest request;
-    request.title = picturefiles::dialogTitle();
-    request.filter = picturefiles::dialogFilter();
-    request.mustExist = true;
-    const FileDialogResult chosen = WindowServices::instance().fileDialog(request);
+    const FileDialogResult chosen = picturefiles::askForPicture();
     if (!chosen.accepted)
         return; // stays empty: toPicture gives none
     read(chosen.path, chosen.fileTitle);

@@ -21,6 +21,14 @@ QString dialogFilter() {
                           "PNG (*.PNG *.png)");
 }
 
+FileDialogResult askForPicture() {
+    FileDialogRequest request;
+    request.title = dialogTitle();
+    request.filter = dialogFilter();
+    request.mustExist = true;
+    return WindowServices::instance().fileDialog(request);
+}
+
 bool hasPictureSuffix(const QString& fileName) {
     static const QStringList kSuffixes = {"gif", "jpg", "jpeg", "jpe",  "jfif", "bmp",
                                           "dib", "rle", "tif",  "tiff", "png"};

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "WindowServices.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -15,6 +17,9 @@ inline constexpr qint64 kMaxFileBytes = qint64(128) * 1024 * 1024;
 // Title of the picture-file dialog and its filter (both letter cases: Linux file names are).
 QString dialogTitle();
 QString dialogFilter();
+
+// Asks for one existing picture file with that dialog.
+FileDialogResult askForPicture();
 
 // Whether the file name ends in one of the dialog filter's picture extensions (any case).
 bool hasPictureSuffix(const QString& fileName);

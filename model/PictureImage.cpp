@@ -83,6 +83,15 @@ constexpr qint64 kBombExpansion = 1024; // decoded bytes (4 per pixel) per encod
 // the ratio holds for screens from this size on (a 16 MB canvas).
 constexpr qint64 kScreenBombMinPixels = qint64(4) * 1024 * 1024;
 
+// A bitmap's best compression (run-length, 255 pixels in two bytes) stays far below the ratio,
+// so a bitmap beyond it is truncated at any size that costs time to decode: its header
+// promises rows the file does not hold.
+constexpr qint64 kBitmapBombMinPixels = qint64(1) * 1024 * 1024;
+
+qint64 bombFloorFor(const QByteArray& format) {
+    return format == "bmp" || format == "dib" ? kBitmapBombMinPixels : kBombMinPixels;
+}
+
 bool isBomb(QSize claimed, qint64 encodedBytes, qint64 minPixels = kBombMinPixels) {
     const qint64 pixels = qint64(claimed.width()) * claimed.height();
     return pixels > minPixels && pixels * 4 > encodedBytes * kBombExpansion;
@@ -166,7 +175,7 @@ std::unique_ptr<PictureImage> PictureImage::decode(const QByteArray& bytes, QSiz
     if (format.isEmpty() || !acceptedFormat(format))
         return nullptr;
     const QSize claimed = r.reader.size();
-    if (!withinLimits(claimed, bytes.size()))
+    if (!withinLimits(claimed, bytes.size(), bombFloorFor(format)))
         return nullptr;
     // A GIF's reader tells its first frame's size; every frame is composed on the screen.
     QSize canvas = claimed;
@@ -341,6 +350,18 @@ QImage PictureImage::fullImage() {
     return decodeStill(0); // not kept: drawing keeps what the shown size needs
 }
 
+QImage PictureImage::imageWithin(QSize bound) {
+    if (bound.isEmpty())
+        return {};
+    QSize target = m_size;
+    if (target.width() > bound.width() || target.height() > bound.height())
+        target = m_size.scaled(bound, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    const QImage source = sourceFor(target);
+    if (source.isNull() || source.size() == target)
+        return source;
+    return source.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
 QImage PictureImage::sourceFor(QSize target) {
     if (m_animated)
         return animatedFrame(m_current);
@@ -394,21 +415,24 @@ void PictureImage::draw(QPainter& g, QPointF ul, QPointF ur, QPointF ll) {
     QPaintDevice* device = g.device();
     if (!device)
         return;
+    // The combined transform ends in device pixels: it includes the device's pixel ratio.
     const QTransform t = g.combinedTransform();
     const QPointF dul = t.map(ul);
     const QPointF dur = t.map(ur);
     const QPointF dll = t.map(ll);
     const QRectF bounds = QPolygonF({dul, dur, dur + dll - dul, dll}).boundingRect();
-    QRectF visible(0, 0, device->width(), device->height());
+    const qreal dpr = device->devicePixelRatioF();
+    // Images and pixmaps measure themselves in device pixels, widgets in logical ones.
+    const qreal toDevice = device->devType() == QInternal::Widget ? dpr : 1.0;
+    QRectF visible(0, 0, device->width() * toDevice, device->height() * toDevice);
     if (g.hasClipping())
         visible &= t.mapRect(g.clipBoundingRect());
     if (!bounds.intersects(visible))
         return;
 
-    const qreal dpr = device->devicePixelRatioF();
     const QPointF across = dur - dul;
     const QPointF down = dll - dul;
-    const QSize target = shownSize(dul, dur, dll, dpr);
+    const QSize target = shownSize(dul, dur, dll, 1.0);
     if (target.isEmpty())
         return;
 
@@ -424,9 +448,10 @@ void PictureImage::draw(QPainter& g, QPointF ul, QPointF ur, QPointF ll) {
         std::abs(across.y()) < eps && std::abs(down.x()) < eps && across.x() > 0 && down.y() > 0;
     g.save();
     if (upright && image.size() == target) {
-        // The copy already has the on-screen size: place it on whole device pixels.
+        // The copy already has the on-screen size: place it on whole device pixels. What the
+        // reset leaves is the device's pixel ratio, so the rectangle is in logical pixels.
         g.resetTransform();
-        const QPointF at(std::round(dul.x() * dpr), std::round(dul.y() * dpr));
+        const QPointF at(std::round(dul.x()), std::round(dul.y()));
         if (dpr == 1.0)
             g.drawImage(at.toPoint(), image);
         else

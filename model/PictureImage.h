@@ -81,6 +81,9 @@ public:
 
     // The current frame at full resolution (decoded on demand and not kept; null on failure).
     QImage fullImage();
+    // The current frame at its full size, or shrunk to fit bound when larger (aspect kept),
+    // decoded at the smallest 1/2, 1/4 or 1/8 that still fills it. Null on failure.
+    QImage imageWithin(QSize bound);
 
     // Draws the current frame into the parallelogram given by its upper-left, upper-right and
     // lower-left corners in the painter's logical coordinates. Only what falls inside the

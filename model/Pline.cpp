@@ -5,14 +5,7 @@
 
 #include <QPainter>
 
-namespace {
-QPointF px(const ViewTransform& vt, PointD p) {
-    const PointD q = vt.toPixels(p);
-    return {q.x, q.y};
-}
-} // namespace
-
-Pline::Pline() : m_penColour(gfx::kBlack) {}
+Pline::Pline() : PenLine(gfx::kBlack, 2.0) {}
 
 Pline::~Pline() = default;
 
@@ -45,21 +38,4 @@ void Pline::drawCreating(QPainter& g, const ViewTransform& vt) {
 
 void Pline::addPoint(const ViewTransform& vt) {
     m_points.add(vt.pointer);
-}
-
-bool Pline::hitTest(const ViewTransform&) {
-    setHit(false);
-    return false;
-}
-
-bool Pline::removeLastPoint() {
-    return m_points.removeLast();
-}
-
-bool Pline::restorePoint() {
-    return m_points.restore();
-}
-
-void Pline::validate() {
-    setComplete(m_points.count() >= 2);
 }

@@ -1,13 +1,12 @@
 #pragma once
 
-#include "EditablePoints.h"
-#include "Shape.h"
+#include "PenLine.h"
 
 #include <QColor>
 #include <QPen>
 
 // An open polyline through any number of points (black, width 2).
-class Pline : public Shape {
+class Pline : public PenLine {
 public:
     Pline();
     ~Pline() override;
@@ -15,15 +14,7 @@ public:
     void draw(QPainter& g, const ViewTransform& vt) override;
     void drawCreating(QPainter& g, const ViewTransform& vt) override;
     void addPoint(const ViewTransform& vt) override;
-    bool hitTest(const ViewTransform& vt) override;
-    bool removeLastPoint() override;
-    bool restorePoint() override;
-    void validate() override;
-    PointDArray points() const override { return m_points.points(); }
 
-    EditablePoints& editablePoints() { return m_points; }
-    QColor penColour() const { return m_penColour; }
-    double penWidth() const { return m_penWidth; }
     // Another pen (width in pixels). Round ends and joins suit a freehand line of many short
     // segments: flat ends leave notches where it bends.
     void setPen(const QColor& colour, double width, bool roundEnds = false);
@@ -32,8 +23,5 @@ public:
 private:
     QPen pen() const;
 
-    QColor m_penColour;
-    double m_penWidth = 2.0;
     bool m_roundEnds = false;
-    EditablePoints m_points;
 };

@@ -5,14 +5,7 @@
 
 #include <QPainter>
 
-namespace {
-QPointF px(const ViewTransform& vt, PointD p) {
-    const PointD q = vt.toPixels(p);
-    return {q.x, q.y};
-}
-} // namespace
-
-VectorLine::VectorLine() : m_penColour(gfx::kGreen) {}
+VectorLine::VectorLine() : PenLine(gfx::kGreen, 3.0) {}
 
 VectorLine::~VectorLine() = default;
 
@@ -42,21 +35,4 @@ void VectorLine::addPoint(const ViewTransform& vt) {
     m_points.add(vt.pointer);
     if (n == 1)
         notifyEndTool(); // the arrow is complete; must stay the last use of this shape
-}
-
-bool VectorLine::hitTest(const ViewTransform&) {
-    setHit(false);
-    return false;
-}
-
-bool VectorLine::removeLastPoint() {
-    return m_points.removeLast();
-}
-
-bool VectorLine::restorePoint() {
-    return m_points.restore();
-}
-
-void VectorLine::validate() {
-    setComplete(m_points.count() >= 2);
 }

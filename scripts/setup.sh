@@ -19,10 +19,14 @@ PACKAGES=(
   xvfb xauth fonts-liberation2 xdotool
   # a window manager for the end-to-end runs, as every desktop has one (xprop sees it ready)
   openbox x11-utils
+  # a headless Wayland desktop with XWayland for the GNOME-on-Wayland run
+  weston xwayland
   # a private session bus for the screen-saver test
   dbus
   # independent checks of the files we write
   python3 python3-olefile libolecf-utils
+  # the handouts' PDF, rendered as a reader shows it
+  poppler-utils
   # the Debian package and its checks (the install test's minimal root needs debootstrap)
   dpkg-dev lintian desktop-file-utils librsvg2-bin shared-mime-info xdg-utils
   libfile-mimeinfo-perl debootstrap

@@ -1,6 +1,7 @@
 #include "ActiveViewFocus.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMainWindow>
 #include <QVariant>
 
@@ -17,6 +18,18 @@ QMainWindow* mainWindow() {
             return main;
     return nullptr;
 }
+
+class EnterEscFilter : public QObject {
+public:
+    EnterEscFilter(QObject* window, ActiveViewFocus::EscKey esc) : QObject(window), m_esc(esc) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        return watched == parent() && ActiveViewFocus::handleEnterOrEsc(event, m_esc);
+    }
+
+private:
+    ActiveViewFocus::EscKey m_esc;
+};
 
 } // namespace
 
@@ -38,6 +51,28 @@ void restore() {
     QWidget* target = main->focusWidget() ? main->focusWidget() : main->centralWidget();
     if (target)
         target->setFocus(Qt::OtherFocusReason);
+}
+
+void takeEnterAndEsc(QWidget* window, EscKey esc) {
+    if (window)
+        window->installEventFilter(new EnterEscFilter(window, esc));
+}
+
+bool handleEnterOrEsc(const QEvent* event, EscKey esc) {
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    switch (static_cast<const QKeyEvent*>(event)->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        restore();
+        return true;
+    case Qt::Key_Escape:
+        if (esc == EscKey::HandsBack)
+            restore();
+        return true;
+    default:
+        return false;
+    }
 }
 
 } // namespace ActiveViewFocus

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+class QEvent;
 class QWidget;
 
 // Enter and Esc inside the floating windows (panels, palette, loading window) give the
@@ -12,6 +13,17 @@ namespace ActiveViewFocus {
 
 void setHandler(std::function<void()> handler);
 void restore();
+
+// The one Enter/Esc rule of the floating windows: Enter (either key) and Esc pressed in
+// `window`, or in a widget inside it that leaves the key alone, give the focus back instead
+// of reaching the window (a dialog would close on Esc or press its default button on Enter).
+// With EscKey::Swallowed, Esc does nothing at all (the loading window stays until its load
+// ends).
+enum class EscKey { HandsBack, Swallowed };
+void takeEnterAndEsc(QWidget* window, EscKey esc = EscKey::HandsBack);
+// The same rule for an event filter of one's own: true when the event was such a key press
+// and has been dealt with.
+bool handleEnterOrEsc(const QEvent* event, EscKey esc = EscKey::HandsBack);
 
 } // namespace ActiveViewFocus
 

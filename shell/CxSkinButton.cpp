@@ -266,6 +266,14 @@ void CxSkinButton::resizeEvent(QResizeEvent* event) {
     renderResourceBitmaps();
 }
 
+bool CxSkinButton::event(QEvent* event) {
+    // On a screen of another scale the drawn bitmaps are drawn again for its pixels.
+    if (event->type() == QEvent::ScreenChangeInternal && !m_normal.isNull() &&
+        m_normal.devicePixelRatio() != devicePixelRatioF())
+        renderResourceBitmaps();
+    return QPushButton::event(event);
+}
+
 void CxSkinButton::changeEvent(QEvent* event) {
     if (event->type() == QEvent::EnabledChange && !isEnabled())
         m_hovering = false;

@@ -4,7 +4,6 @@
 #include "DialogUnits.h"
 
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QWindow>
@@ -19,6 +18,8 @@ LoadDlg::LoadDlg(QWidget* owner)
     : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_owner(owner) {
     setWindowTitle(QStringLiteral("Загрузка..."));
     setModal(false);
+    // Enter hands the focus back; Esc is swallowed: the window stays until the load ends.
+    ActiveViewFocus::takeEnterAndEsc(this, ActiveViewFocus::EscKey::Swallowed);
     const QFont font = DialogUnits::templateFont(QStringLiteral("MS Shell Dlg"), 8);
     setFont(font);
     const DialogUnits du(font);
@@ -82,22 +83,6 @@ void LoadDlg::showProgress(int value) {
     // The loader may not return to the event loop for a while: paint now.
     if (isVisible())
         m_bar->repaint();
-}
-
-void LoadDlg::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        ActiveViewFocus::restore();
-        event->accept();
-        return;
-    case Qt::Key_Escape:
-        // Consumed: the window stays until the load ends.
-        event->accept();
-        return;
-    default:
-        QDialog::keyPressEvent(event);
-    }
 }
 
 void LoadDlg::showEvent(QShowEvent* event) {

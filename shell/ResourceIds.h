@@ -50,6 +50,9 @@ inline constexpr int kCmdContinueLesson = 32782;
 inline constexpr int kCmdAddAllToLesson = 32783;
 inline constexpr int kCmdShowTopic = 32784;
 inline constexpr int kCmdEditLesson = 32785;
+// Not in the original program: handouts of the lesson.
+inline constexpr int kCmdPrintLesson = 32786;
+inline constexpr int kCmdLessonPdf = 32787;
 inline constexpr int kCmdFileNew = 57600;
 inline constexpr int kCmdFileOpen = 57601;
 inline constexpr int kCmdFileSave = 57603;

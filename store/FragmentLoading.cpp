@@ -5,12 +5,15 @@
 #include "FragmentSink.h"
 #include "LoadJob.h"
 #include "ObjectRecord.h"
+#include "WindowServices.h"
 #include "XmlStorage.h"
+
+#include <utility>
 
 namespace {
 
-// Passes a load on to the caller's sink, keeping back the pictures that did not decode for one
-// message at the end.
+// Passes a load on to the caller's sink, keeping back its failures for the end: the one that
+// ended the load, then the pictures that did not decode in one message.
 class Gathering final : public FragmentSink {
 public:
     explicit Gathering(FragmentSink& sink) : m_sink(sink) {}
@@ -32,11 +35,21 @@ public:
     void recordDone(RecordOutcome outcome) override { m_sink.recordDone(outcome); }
     bool isCancelled() const override { return m_sink.isCancelled(); }
 
-    void showFailures() { m_failures.show(); }
+    void loadFailed(const QString& message) override {
+        m_loadFailure = message;
+        m_sink.loadFailed(message);
+    }
+
+    void showFailures() {
+        if (!m_loadFailure.isEmpty())
+            messageBox(std::exchange(m_loadFailure, QString()));
+        m_failures.show();
+    }
 
 private:
     FragmentSink& m_sink;
     FailureSummary m_failures;
+    QString m_loadFailure;
 };
 
 } // namespace
@@ -53,21 +66,25 @@ int countPictures(const XmlDoc& doc) {
     return n;
 }
 
-void loadFragment(XmlStorage& storage, const QString& localPath, FragmentSink& sink) {
+namespace {
+// Reads the whole file at once; the failures are summed up after, unless cancelled.
+bool loadToEnd(LoadJob::Kind kind, XmlStorage& storage, const QString& localPath,
+               FragmentSink& sink) {
     Gathering gathering(sink);
-    LoadJob job(LoadJob::Kind::Fragment, storage, localPath, gathering);
-    job.runToEnd();
-    if (!job.isCancelled())
-        gathering.showFailures();
-}
-
-bool loadLesson(XmlStorage& storage, const QString& localPath, FragmentSink& sink) {
-    Gathering gathering(sink);
-    LoadJob job(LoadJob::Kind::Lesson, storage, localPath, gathering);
+    LoadJob job(kind, storage, localPath, gathering);
     job.runToEnd();
     if (!job.isCancelled())
         gathering.showFailures();
     return job.documentRead();
+}
+} // namespace
+
+void loadFragment(XmlStorage& storage, const QString& localPath, FragmentSink& sink) {
+    loadToEnd(LoadJob::Kind::Fragment, storage, localPath, sink);
+}
+
+bool loadLesson(XmlStorage& storage, const QString& localPath, FragmentSink& sink) {
+    return loadToEnd(LoadJob::Kind::Lesson, storage, localPath, sink);
 }
 
 } // namespace store

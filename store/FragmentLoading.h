@@ -10,9 +10,11 @@ class XmlStorage;
 // sink; the container is the scene's own. Paths are local paths as the file system spells
 // them (a code page 1251 path converts with cp1251::toUnicode).
 //
-// Every failure is shown to the user here (messageBox, OK button, the application's title);
-// nothing is raised to the caller. Pictures that do not decode are also reported to the sink;
-// they are told at the end of the load, in one message (FailureSummary).
+// These blocking loads serve callers without a window layer above them (tools, tests): every
+// failure is also shown here, once the load has ended (messageBox, OK button, the
+// application's title): the one that ended the load, then the pictures that did not decode in
+// one message (FailureSummary). Both are reported to the sink too; nothing is raised to the
+// caller. The program's windows load through LoadJob, which shows nothing.
 namespace store {
 
 // Number of "Object" records whose type is "BmpRect" or "BmpRectStream" in the parsed

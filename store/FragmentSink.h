@@ -14,7 +14,7 @@ class BmpRectStream;
 // Every call comes on the loader's thread, in record order. A load that runs from the event
 // loop (LoadJob::start) lets anything happen between two calls, including a clear of the
 // same scene or a second load; its owner then cancels it. isCancelled() is asked after every
-// call and message too, and once it answers true the load ends at once without touching the
+// call too, and once it answers true the load ends at once without touching the
 // container, the document or the sink again (no message, no progress).
 class FragmentSink {
 public:
@@ -46,6 +46,10 @@ public:
         (void)message;
         (void)name;
     }
+    // A failure that ends the load (the file cannot be opened or read, a picture's stream is
+    // missing): message is what to tell the user. It comes once, after the records before it
+    // were delivered, and the load ends after it; the job shows no box, the sink decides.
+    virtual void loadFailed(const QString& message) { (void)message; }
     // Fragment loads only: range 0 … records + 1, before the first record.
     virtual void setProgressRange(int minimum, int maximum) {
         (void)minimum;

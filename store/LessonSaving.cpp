@@ -71,7 +71,14 @@ void writeLesson(XmlStorage& storage, const FileReplacement& replacement,
 namespace store {
 
 bool saveLesson(XmlStorage& storage, const QString& localPath,
-                const std::vector<const Shape*>& shapes, FileLock* hold) {
+                const std::vector<const Shape*>& shapes, FileLock* hold, QString* failure) {
+    const auto fail = [failure](const QString& message) {
+        if (failure)
+            *failure = message;
+        else
+            messageBox(message);
+        return false;
+    };
     storage.close();
     if (shapes.empty())
         return true;
@@ -81,13 +88,11 @@ bool saveLesson(XmlStorage& storage, const QString& localPath,
     case FileReplacement::Status::Ok:
         break;
     case FileReplacement::Status::NoAccess:
-        messageBox(noAccess(localPath));
-        return false;
+        return fail(noAccess(localPath));
     case FileReplacement::Status::Busy:
     case FileReplacement::Status::CannotCreate:
     case FileReplacement::Status::NotDurable:
-        messageBox(QStringLiteral("Failed StgCreateStorageEx"));
-        return false;
+        return fail(QStringLiteral("Failed StgCreateStorageEx"));
     }
 
     try {
@@ -95,8 +100,7 @@ bool saveLesson(XmlStorage& storage, const QString& localPath,
     } catch (const Err& e) {
         storage.close();
         replacement.discard();
-        messageBox(e.text());
-        return false;
+        return fail(e.text());
     }
 
     switch (replacement.commit()) {
@@ -105,11 +109,9 @@ bool saveLesson(XmlStorage& storage, const QString& localPath,
             *hold = replacement.takeNewFileLock();
         return true;
     case FileReplacement::Status::NotDurable:
-        messageBox(QStringLiteral("Failed Commit"));
-        return false;
+        return fail(QStringLiteral("Failed Commit"));
     default:
-        messageBox(noAccess(localPath));
-        return false;
+        return fail(noAccess(localPath));
     }
 }
 

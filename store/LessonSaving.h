@@ -8,7 +8,8 @@ class Shape;
 class XmlStorage;
 
 // Writing a lesson file from a scene's shapes. Paths are local paths as the file system
-// spells them. Every failure is shown to the user here; nothing is raised to the caller.
+// spells them. Every failure is shown to the user here, or handed to a caller that tells the
+// user itself; nothing is raised to the caller.
 namespace store {
 
 // Writes the pictures (BmpRectStream and what derives from it, in list order; other shapes
@@ -28,13 +29,15 @@ namespace store {
 //  - it is held open by another opener, or no file can be created in the folder:
 //    "Failed StgCreateStorageEx";
 //  - writing fails: "Failed CreateStream", "Failed WriteStream" or "Failed Commit".
-// The caller keeps the lesson marked as changed on false.
+// The caller keeps the lesson marked as changed on false. With failure given, the message
+// goes there instead of a box, and the caller tells the user.
 //
 // hold, when given, is the caller's lock on the lesson it keeps open: a lock on the old file
 // lets this save through, and once the lesson is on disk it becomes the lock on the new file,
 // taken before the rename, so another instance never finds the lesson unguarded.
 bool saveLesson(XmlStorage& storage, const QString& localPath,
-                const std::vector<const Shape*>& shapes, FileLock* hold = nullptr);
+                const std::vector<const Shape*>& shapes, FileLock* hold = nullptr,
+                QString* failure = nullptr);
 
 // True when there is no file at localPath (or it cannot be opened for reading) or it was
 // deleted. False after the message "<path> нет доступа" when it exists and cannot be deleted,

@@ -7,7 +7,6 @@
 #include "FragmentLoading.h"
 #include "FragmentSink.h"
 #include "PictureImage.h"
-#include "WindowServices.h"
 #include "XmlStorage.h"
 
 #include <QElapsedTimer>
@@ -153,7 +152,7 @@ void LoadJob::postStep() {
 
 void LoadJob::step() {
     if (m_state != State::Running || m_inStep)
-        return; // a modal message of this job's own step let the event loop run
+        return; // the event loop ran inside this job's own step (a box the sink showed)
     if (!m_opened && m_kind == Kind::Lesson && !containerReady()) {
         scheduleNext();
         return;
@@ -215,12 +214,6 @@ bool LoadJob::stopped() {
     return m_state != State::Running;
 }
 
-bool LoadJob::showMessage(const QString& text) {
-    const std::shared_ptr<bool> alive = m_alive;
-    messageBox(text); // modal: the event loop runs, anything may happen meanwhile
-    return *alive && !stopped();
-}
-
 bool LoadJob::open() {
     m_opened = true;
     QString failure;
@@ -258,7 +251,9 @@ bool LoadJob::open() {
 bool LoadJob::endWith(const QString& message) {
     if (stopped())
         return false; // no message after a cancel
-    if (!showMessage(message))
+    const std::shared_ptr<bool> alive = m_alive;
+    m_sink.loadFailed(message); // the sink may end the job's owner, and the job with it
+    if (!*alive || stopped())
         return false;
     m_state = State::Finished;
     return true;

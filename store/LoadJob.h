@@ -21,19 +21,19 @@ class FragmentSink;
 // The loader's thread reads the document and the picture streams in record order; pictures
 // decode on the global thread pool, a bounded number ahead; outcomes reach the sink strictly
 // in record order on the loader's thread (see FragmentSink). A picture that does not decode is
-// reported to the sink (pictureFailed), which decides how to tell the user; only a failure
-// that ends the load (the file, its document, a missing picture stream) is shown here.
+// reported to the sink (pictureFailed), and so is a failure that ends the load (the file, its
+// document, a missing picture stream: loadFailed); the sink decides how to tell the user.
 //
 // start() returns at once and the load goes on from the event loop, reading records for a
 // few milliseconds per event-loop turn (a lesson's container is opened on a worker first), so the
-// thread that shows the window is never held for much longer than that (or one record's read, or
-// one message). runToEnd() does the same work blocking, without any event loop (tools and tests).
+// thread that shows the window is never held for much longer than that (or one record's read).
+// runToEnd() does the same work blocking, without any event loop (tools and tests).
 //
 // cancel() ends the load at once: nothing more reaches the sink, the container or the
 // document, and decodes not yet started are dropped. The destructor cancels and waits for the
 // decodes that are running, so nothing of the load outlives it. The job may be destroyed
-// while one of its own calls is on the stack (a message box's modal loop, the finished
-// signal): it notices and returns without touching itself again.
+// while one of its own calls is on the stack (a call into the sink, the finished signal): it
+// notices and returns without touching itself again.
 class LoadJob : public QObject {
     Q_OBJECT
 public:
@@ -92,8 +92,7 @@ private:
     bool deliverReady();
     bool deliverFront();
     bool finishUp();
-    bool showMessage(const QString& text);
-    // Shows the message that ends the load; then finished unless cancelled meanwhile.
+    // Reports the failure that ends the load; then finished unless cancelled meanwhile.
     bool endWith(const QString& message);
     bool stopped();
     bool canRead() const;

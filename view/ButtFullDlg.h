@@ -1,20 +1,11 @@
 #pragma once
 
-#include "FloatingPanel.h"
-
-class QPushButton;
+#include "FloatingButton.h"
 
 // The "Анимация" button under the preview: opens the shown picture's animation file. Shown
 // while the preview shows a picture that has one.
-class ButtFullDlg : public FloatingPanel {
+class ButtFullDlg : public FloatingButton {
     Q_OBJECT
 public:
     explicit ButtFullDlg(QWidget* parent);
-    QPushButton* button() const { return m_button; }
-
-signals:
-    void animationClicked();
-
-private:
-    QPushButton* m_button;
 };

@@ -1,20 +1,11 @@
 #pragma once
 
-#include "FloatingPanel.h"
-
-class QPushButton;
+#include "FloatingButton.h"
 
 // The "Начать урок" button at the lesson row's top right corner: plays the lesson from its
 // first picture.
-class ButtLess1 : public FloatingPanel {
+class ButtLess1 : public FloatingButton {
     Q_OBJECT
 public:
     explicit ButtLess1(QWidget* parent);
-    QPushButton* button() const { return m_button; }
-
-signals:
-    void startLessonClicked();
-
-private:
-    QPushButton* m_button;
 };

@@ -3,7 +3,7 @@
 #include "ActiveViewFocus.h"
 #include "DialogUnits.h"
 
-#include <QKeyEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
 
@@ -23,6 +23,7 @@ FloatingPanel::FloatingPanel(QWidget* parent, QSize templateDu, bool painted)
     setFixedSize(units().size(templateDu.width(), templateDu.height()));
     setAttribute(Qt::WA_OpaquePaintEvent, painted);
     ActiveViewFocus::markFloating(this);
+    ActiveViewFocus::takeEnterAndEsc(this);
 }
 
 const DialogUnits& FloatingPanel::units() const {
@@ -40,17 +41,4 @@ void FloatingPanel::paintEvent(QPaintEvent* event) {
     if (!m_painted)
         return;
     QPainter(this).fillRect(event->rect(), kBackground);
-}
-
-void FloatingPanel::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
-        ActiveViewFocus::restore();
-        event->accept();
-        return;
-    default:
-        QWidget::keyPressEvent(event);
-    }
 }

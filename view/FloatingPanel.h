@@ -26,7 +26,6 @@ protected:
     const DialogUnits& units() const;
 
     void paintEvent(QPaintEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     bool m_painted;

@@ -5,7 +5,6 @@
 #include "MediaInput.h"
 #include "MediaNote.h"
 
-#include <QKeyEvent>
 #include <QMouseEvent>
 
 MediaWindow::MediaWindow(QWidget* preview, MediaHost& host, const QString& contentFolder,
@@ -50,14 +49,8 @@ bool MediaWindow::input(QWidget* receiver, QEvent* event) {
     }
     case QEvent::ContextMenu:
         return true; // nothing over the picture has a menu of its own
-    case QEvent::KeyPress: {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
-            ActiveViewFocus::restore();
-            return true;
-        }
-        return false;
-    }
+    case QEvent::KeyPress:
+        return ActiveViewFocus::handleEnterOrEsc(event);
     default:
         return false;
     }

@@ -1,6 +1,9 @@
 #include "SceneLoadSink.h"
 
 #include "LoadDlg.h"
+#include "WindowServices.h"
+
+#include <utility>
 
 SceneLoadSink::SceneLoadSink(std::function<QSize(const BmpRect&)> shownSize)
     : m_shownSize(std::move(shownSize)) {}
@@ -30,4 +33,10 @@ void SceneLoadSink::recordDone(RecordOutcome outcome) {
 
 void SceneLoadSink::pictureFailed(const QString& message, const QString& name) {
     m_failures.addFailure(message, name);
+}
+
+void SceneLoadSink::showFailures() {
+    if (!m_loadFailure.isEmpty())
+        messageBox(std::exchange(m_loadFailure, QString()));
+    m_failures.show();
 }

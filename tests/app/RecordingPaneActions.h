@@ -29,6 +29,8 @@ public:
         calls << "mayCloseLesson";
         return allowClose;
     }
+    void printLesson() override { calls << "printLesson"; }
+    void saveLessonPdf() override { calls << "saveLessonPdf"; }
     void endDrags() override { calls << "endDrags"; }
     void createPanels() override { calls << "createPanels"; }
     void placePanels() override { calls << "placePanels"; }

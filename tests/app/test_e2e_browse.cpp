@@ -15,6 +15,7 @@
 #include "Cp1251.h"
 #include "FragmentLoading.h"
 #include "HtmlView.h"
+#include "Instances.h"
 #include "KovrelView.h"
 #include "LoadDlg.h"
 #include "PaneViews.h"
@@ -587,7 +588,7 @@ private slots:
         QVERIFY(p->pictureCount() < 40); // still loading
         QVERIFY(p->services.messages.isEmpty());
         p.reset();
-        QVERIFY(!KovrelView::instance());
+        QVERIFY(!Instances::plateScene()); // the view and its scene are gone
         QVERIFY(!LoadDlg::instance());
     }
 

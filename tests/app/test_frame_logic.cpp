@@ -2,6 +2,7 @@
 #include "ControlKeyRule.h"
 #include "HelpWindow.h"
 #include "PaneLayout.h"
+#include "PlatformChoice.h"
 #include "PlaybackScreen.h"
 #include "RecentFiles.h"
 #include "SourceFolder.h"
@@ -152,6 +153,33 @@ private slots:
     void helpAndVersion() {
         QVERIFY(parseStartOptions({"--help"}).help);
         QVERIFY(parseStartOptions({"x", "--version"}).version);
+    }
+
+    // GNOME on Wayland goes through XWayland unless the user chose; without XWayland Qt chooses.
+    void platform_data() {
+        QTest::addColumn<QByteArray>("wayland");
+        QTest::addColumn<QByteArray>("x11");
+        QTest::addColumn<QByteArray>("qpa");
+        QTest::addColumn<bool>("argument");
+        QTest::addColumn<QByteArray>("chosen");
+        QTest::newRow("wayland with xwayland") << QByteArray("wayland-0") << QByteArray(":0")
+                                               << QByteArray() << false << QByteArray("xcb");
+        QTest::newRow("user's variable wins") << QByteArray("wayland-0") << QByteArray(":0")
+                                              << QByteArray("wayland") << false << QByteArray();
+        QTest::newRow("user's -platform wins")
+            << QByteArray("wayland-0") << QByteArray(":0") << QByteArray() << true << QByteArray();
+        QTest::newRow("no xwayland")
+            << QByteArray("wayland-0") << QByteArray() << QByteArray() << false << QByteArray();
+        QTest::newRow("plain x11")
+            << QByteArray() << QByteArray(":0") << QByteArray() << false << QByteArray();
+    }
+    void platform() {
+        QFETCH(QByteArray, wayland);
+        QFETCH(QByteArray, x11);
+        QFETCH(QByteArray, qpa);
+        QFETCH(bool, argument);
+        QFETCH(QByteArray, chosen);
+        QCOMPARE(chosenPlatform({wayland, x11, qpa, argument}), chosen);
     }
 
     // Key sequences as "down:KEY" / "up" steps; the effects of the key-downs in order.

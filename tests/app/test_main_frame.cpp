@@ -5,6 +5,7 @@
 #include "HelpWindow.h"
 #include "HtmlView.h"
 #include "PaneLayout.h"
+#include "PaneViews.h"
 #include "RecordingPaneActions.h"
 #include "ResourceIds.h"
 #include "ScriptedWindowServices.h"
@@ -77,9 +78,10 @@ private slots:
         QCOMPARE(titles, (QStringList{"Набор плакатов", "Урок", "Описание"}));
         QCOMPARE(itemsOf(frame.plateMenu()),
                  (QStringList{"Показать все из темы", "-", "Добавить к уроку все"}));
-        QCOMPARE(itemsOf(frame.lessonMenu()),
-                 (QStringList{"Начать урок", "Продолжить урок", "Экран показа", "-", "Новый",
-                              "Открыть", "Сохранить", "-", "Редактировать"}));
+        QCOMPARE(
+            itemsOf(frame.lessonMenu()),
+            (QStringList{"Начать урок", "Продолжить урок", "Экран показа", "-", "Новый", "Открыть",
+                         "Сохранить", "-", "Печать…", "Сохранить как PDF…", "-", "Редактировать"}));
         QCOMPARE(itemsOf(frame.helpMenu()), (QStringList{"Помошь", "-", "О программе"}));
         QCOMPARE(frame.windowTitle(), QString("Тревалон-Медиа"));
         QCOMPARE(DisplayState::current().interactionMode, DisplayState::kModeNormal);
@@ -96,8 +98,9 @@ private slots:
         QCOMPARE(enabled(), (QStringList{"Помошь", "О программе"}));
         RecordingPaneActions lessonOnly;
         frame.setCommands({.lesson = &lessonOnly});
-        QCOMPARE(enabled(), (QStringList{"Новый", "Открыть", "Сохранить", "Редактировать", "Помошь",
-                                         "О программе"}));
+        QCOMPARE(enabled(),
+                 (QStringList{"Новый", "Открыть", "Сохранить", "Печать…", "Сохранить как PDF…",
+                              "Редактировать", "Помошь", "О программе"}));
     }
 
     void commands_data() {
@@ -112,6 +115,8 @@ private slots:
         QTest::newRow("open lesson re-lays the row out")
             << ResId::kCmdOpenLesson << QStringList{"openLesson", "relayoutLesson"};
         QTest::newRow("save lesson") << ResId::kCmdSaveLesson << QStringList{"saveLessonFile"};
+        QTest::newRow("print") << ResId::kCmdPrintLesson << QStringList{"printLesson"};
+        QTest::newRow("pdf") << ResId::kCmdLessonPdf << QStringList{"saveLessonPdf"};
         QTest::newRow("edit opens the palette")
             << ResId::kCmdEditLesson << QStringList{"createLessonPalette", "placePanels"};
         QTest::newRow("help goes to the help viewer") << ResId::kCmdHelp << QStringList{};
@@ -314,6 +319,12 @@ private slots:
         CMainFrame* frame = app.mainFrame();
         QVERIFY(frame->isVisible());
         QVERIFY(frame->isMaximized());
+        // The browser view takes the stand-in's place once the window has been painted, with
+        // the topic target given before it existed.
+        QVERIFY(!frame->hasHtmlView());
+        QTRY_VERIFY(frame->hasHtmlView());
+        QCOMPARE(frame->pane(CMainFrame::Pane::Text), frame->htmlView());
+        QCOMPARE(frame->htmlView()->topicTarget(), static_cast<TopicTarget*>(app.views()));
         QCOMPARE(frame->windowTitle(), QString("Тревалон-Медиа"));
         // Placing panels also runs whenever the window moves; it must come last as well.
         QTRY_COMPARE(actions.calls.last(), QString("placePanels"));

@@ -1,5 +1,7 @@
 #include "BmpRectStream.h"
 #include "Instances.h"
+#include "PictureStrokes.h"
+#include "Pline.h"
 #include "Scene.h"
 #include "TestShapes.h"
 #include "ViewTransform.h"
@@ -39,6 +41,8 @@ private slots:
     void newShapeFinish();
     void shapeEndingToolFromInsideAddPoint();
     void insertThenMoveThenUndoRedo();
+    void strokesTakenBackNewestFirst_data();
+    void strokesTakenBackNewestFirst();
 };
 
 void TestEditTools::moveOutlineFollowsZoomAndStaysUpright_data() {
@@ -186,6 +190,53 @@ void TestEditTools::insertThenMoveThenUndoRedo() {
     QCOMPARE(a->corner(0), (PointD{0, 0}));
     // layoutRow ended the move (the scene is the plate's).
     QCOMPARE(&scene.currentTool(), &scene.drawTool());
+}
+
+void TestEditTools::strokesTakenBackNewestFirst_data() {
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("kept"); // P pen line, A arrow, oldest first
+    QTest::addColumn<bool>("lastUndo");
+    using L = QStringList;
+    QTest::newRow("newest first") << L{"pen", "arrow", "undo"} << "P" << true;
+    QTest::newRow("a new stroke drops the one taken back")
+        << L{"pen", "arrow", "undo", "pen", "undo"} << "P" << true;
+    QTest::newRow("all taken back") << L{"pen", "arrow", "undo", "undo", "undo"} << "" << false;
+    QTest::newRow("the stroke being drawn first") << L{"pen", "drawing", "undo"} << "P" << true;
+    QTest::newRow("nothing after clear") << L{"pen", "clear", "undo"} << "" << false;
+}
+
+void TestEditTools::strokesTakenBackNewestFirst() {
+    QFETCH(QStringList, steps);
+    Scene plate;
+    PlateScene registered(plate); // a completing arrow ends the plate view's tool
+    PictureStrokes strokes;
+    ViewTransform vt;
+    vt.viewHeight = 600;
+    const auto at = [&vt](double x, double y) {
+        vt.pointer = {x, y};
+        return vt;
+    };
+    bool undone = false;
+    for (const QString& step : steps) {
+        if (step == "undo") {
+            undone = strokes.undo();
+        } else if (step == "clear") {
+            strokes.clear();
+        } else {
+            const bool pen = step != "arrow";
+            strokes.begin(pen ? PictureStrokes::Tool::Pen : PictureStrokes::Tool::Arrow,
+                          at(10, 10));
+            strokes.extend(at(40, 40));
+            if (step != "drawing")
+                QVERIFY(strokes.end(at(80, 60)));
+        }
+    }
+    QString kept;
+    for (const Shape* shape : strokes.shapes())
+        kept += dynamic_cast<const Pline*>(shape) ? 'P' : 'A';
+    QTEST(kept, "kept");
+    QTEST(undone, "lastUndo");
+    QVERIFY(!strokes.isDrawing());
 }
 
 QTEST_MAIN(TestEditTools)

@@ -79,11 +79,14 @@ private slots:
         Scene scene;
         scene.setFilePath("before.les");
         addPicture(scene, "old", Qt::green);
-        QVERIFY(!scene.loadLesson(m_dir.filePath("missing.les")));
+        fixtures::CollectingSink listener(services);
+        QVERIFY(!scene.loadLesson(m_dir.filePath("missing.les"), &listener));
         QVERIFY(scene.shapes().empty());
         QCOMPARE(scene.filePath(), QString("before.les"));
-        QCOMPARE(services.messageTexts(),
-                 QStringList{"Файл открыт другим приложением или поврежден."});
+        // The listener is told; the scene shows nothing itself.
+        QCOMPARE(listener.events,
+                 QStringList{"ended:Файл открыт другим приложением или поврежден."});
+        QVERIFY(services.messages.isEmpty());
     }
 
     void failedSaveStillTakesThePath() {
@@ -96,9 +99,11 @@ private slots:
         QVERIFY(QFile::setPermissions(file, QFile::ReadOwner));
         Scene scene;
         addPicture(scene, "a", Qt::red);
-        QVERIFY(!scene.saveLesson(file));
+        QString failure;
+        QVERIFY(!scene.saveLesson(file, nullptr, &failure));
         QCOMPARE(scene.filePath(), file);
-        QCOMPARE(services.messageTexts(), QStringList{file + " нет доступа"});
+        QCOMPARE(failure, file + " нет доступа");
+        QVERIFY(services.messages.isEmpty());
     }
 };
 

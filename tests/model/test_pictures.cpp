@@ -54,6 +54,21 @@ QByteArray pngClaiming(quint32 w, quint32 h) {
     return png;
 }
 
+QByteArray bmpOf(int w, int h) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImage(w, h, QImage::Format_RGB32).save(&buffer, "bmp");
+    return buffer.data();
+}
+
+// A bitmap whose header promises w x h pixels that the file does not hold.
+QByteArray bmpClaiming(qint32 w, qint32 h) {
+    QByteArray bmp = bmpOf(2, 2);
+    qToLittleEndian(w, bmp.data() + 18);
+    qToLittleEndian(h, bmp.data() + 22);
+    return bmp;
+}
+
 QList<gifbytes::Frame> frames(int n, int firstDelayCs, bool withDelay = true) {
     QList<gifbytes::Frame> out;
     for (int i = 0; i < n; ++i)
@@ -494,6 +509,9 @@ void TestPictures::untrustedPictures_data() {
     writer.setProgressiveScanWrite(true);
     writer.write(imagebytes::quadrants(1600, 1200));
     QTest::newRow("normal progressive JPEG") << buffer.data() << 1 << 0;
+    QTest::newRow("bitmap of 4,000,000 x 3 over a few bytes: truncated")
+        << bmpClaiming(4000000, 3) << 0 << 0;
+    QTest::newRow("bitmap of 1200 x 1000, all its rows") << bmpOf(1200, 1000) << 1 << 0;
 }
 
 void TestPictures::untrustedPictures() {

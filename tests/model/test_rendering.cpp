@@ -99,6 +99,8 @@ private slots:
     void copyMatchesSmoothScaling();
     void deepZoomDrawsVisiblePart();
     void stripPlateHoldsReducedDecode();
+    void pictureCoversItsPlaceAtEveryScale_data();
+    void pictureCoversItsPlaceAtEveryScale();
 };
 
 void TestRendering::frameColourByState_data() {
@@ -346,6 +348,53 @@ void TestRendering::stripPlateHoldsReducedDecode() {
              qPrintable(QString::number(p->image()->decodedBytes())));
     // Shown large, the full resolution is decoded on demand.
     QCOMPARE(p->image()->fullImage().size(), QSize(1600, 1200));
+}
+
+void TestRendering::pictureCoversItsPlaceAtEveryScale_data() {
+    QTest::addColumn<double>("ratio");
+    QTest::addColumn<bool>("smallDecode"); // a 400 x 300 source, decoded for the pixels shown
+    for (const double ratio : {1.0, 1.25, 1.5, 2.0}) {
+        QTest::addRow("%g", ratio) << ratio << false;
+        QTest::addRow("%g, from a reduced decode", ratio) << ratio << true;
+    }
+}
+
+void TestRendering::pictureCoversItsPlaceAtEveryScale() {
+    // On a high-density buffer the picture covers the device pixels of its logical place
+    // (x 10..50, y 80..110), with its frame around it, whatever the ratio.
+    QFETCH(double, ratio);
+    QFETCH(bool, smallDecode);
+    auto p = bluePicture(true);
+    if (smallDecode) {
+        p = std::make_unique<BmpRectStream>();
+        p->loadFromStream(imagebytes::solidPng(400, 300, Qt::blue), "b", {100, 100}, {100, 500});
+        p->setBFrame(true);
+    }
+    const ViewTransform vt = view(120, smallDecode ? 0.1 : 1.0);
+    QImage target(QSize(120, 120) * ratio, QImage::Format_RGB32);
+    target.setDevicePixelRatio(ratio);
+    target.fill(kBackground);
+    {
+        QPainter g(&target);
+        p->draw(g, vt);
+    }
+    QRect blue;
+    for (int y = 0; y < target.height(); ++y)
+        for (int x = 0; x < target.width(); ++x)
+            if (closeTo(target.pixelColor(x, y), Qt::blue, 8))
+                blue |= QRect(x, y, 1, 1);
+    const QRect expected = QRectF(QPointF(10, 80) * ratio, QSizeF(40, 30) * ratio).toRect();
+    QVERIFY2(std::abs(blue.left() - expected.left()) <= 1 &&
+                 std::abs(blue.top() - expected.top()) <= 1 &&
+                 std::abs(blue.right() - expected.right()) <= 1 &&
+                 std::abs(blue.bottom() - expected.bottom()) <= 1,
+             qPrintable(QStringLiteral("%1,%2 %3x%4")
+                            .arg(blue.x())
+                            .arg(blue.y())
+                            .arg(blue.width())
+                            .arg(blue.height())));
+    // The frame runs along the picture's edge.
+    QVERIFY(colourNear(target, expected.right(), expected.center().y(), kOrange));
 }
 
 QTEST_MAIN(TestRendering)

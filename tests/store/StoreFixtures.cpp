@@ -96,6 +96,11 @@ void CollectingSink::setProgressRange(int minimum, int maximum) {
     rangeMax = maximum;
 }
 
+void CollectingSink::loadFailed(const QString& message) {
+    flushMessages();
+    events << "ended:" + message;
+}
+
 void CollectingSink::stepProgress() {
     flushMessages();
     events << "step";

@@ -37,7 +37,8 @@ void writeContainer(const QString& path, const QByteArray& xml, const Streams& s
 std::unique_ptr<BmpRectStream> picture(const ObjectRecord& record, const QByteArray& bytes);
 
 // Collects what a load delivers, with the messages shown in between, as one event log:
-// "append:<name>", "failed:<name>", "step", "message:<text>".
+// "append:<name>", "failed:<name>", "step", "ended:<text>" (a failure that ends the load),
+// "message:<text>".
 class CollectingSink : public FragmentSink {
 public:
     explicit CollectingSink(ScriptedWindowServices& services) : m_services(services) {}
@@ -47,6 +48,7 @@ public:
     void stepProgress() override;
     void recordDone(RecordOutcome outcome) override;
     void pictureFailed(const QString& message, const QString& name) override;
+    void loadFailed(const QString& message) override;
     bool isCancelled() const override { return cancelWhen && cancelWhen(); }
 
     // Brings messages shown since the last event into the log.

@@ -475,7 +475,7 @@ private slots:
         QTRY_VERIFY(!LoadDlg::instance());
         QVERIFY(m_services.messages.isEmpty());
         if (command == "destroy") {
-            QVERIFY(!KovrelView::instance());
+            QVERIFY(!Instances::plateScene()); // the view and its scene are gone
             return;
         }
         QTRY_VERIFY(!view->isLoading());
