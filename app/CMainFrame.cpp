@@ -8,7 +8,6 @@
 #include "PaneLayout.h"
 #include "PlaceholderPane.h"
 #include "PlaceholderTopicTarget.h"
-#include "PreviewTarget.h"
 #include "ProjectorShow.h"
 #include "ScreenSaverInhibitor.h"
 #include "SourceFolder.h"
@@ -50,12 +49,13 @@ CMainFrame::CMainFrame(const QString& contentFolder, QWidget* parent)
             &CMainFrame::applyNormalLayout);
     m_show = std::make_unique<ProjectorShow>(*this, *m_inner, 1);
     connect(m_show.get(), &ProjectorShow::keyArrived, this, &CMainFrame::onWindowKey);
-    connect(m_show.get(), &ProjectorShow::endRequested, this, &CMainFrame::runShowToggle);
+    connect(m_show.get(), &ProjectorShow::endRequested, this, &CMainFrame::toggleFullScreen);
     connect(m_show.get(), &ProjectorShow::placeChanged, this, &CMainFrame::reconsiderScreens);
     m_router = new FrameCommandRouter(*this, m_show->menu(), helpFileFor(m_contentFolder));
     connect(m_router, &FrameCommandRouter::paletteToggleRequested, this,
             &CMainFrame::toggleLessonPalette);
-    connect(m_router, &FrameCommandRouter::showToggleRequested, this, &CMainFrame::runShowToggle);
+    connect(m_router, &FrameCommandRouter::showToggleRequested, this,
+            &CMainFrame::toggleFullScreen);
     connect(m_router, &FrameCommandRouter::aboutRequested, this, &CMainFrame::aboutRequested);
     m_focusWatch = connect(qApp, &QApplication::focusChanged, this,
                            [this](QWidget*, QWidget* now) { onFocusChanged(now); });
@@ -184,7 +184,7 @@ void CMainFrame::onFocusChanged(QWidget* now) {
     }
 }
 
-void CMainFrame::switchFullScreen() {
+void CMainFrame::toggleFullScreen() {
     if (m_show->isOn()) {
         leaveOtherScreen();
     } else if (m_fullScreen->isOn()) {
@@ -198,6 +198,7 @@ void CMainFrame::switchFullScreen() {
             enterFullScreen();
     }
     m_screenSaver->setInhibited(isFullScreenMode());
+    emit fullScreenChanged(isFullScreenMode());
 }
 
 void CMainFrame::enterOtherScreen(QScreen* target) {
@@ -223,8 +224,6 @@ void CMainFrame::leaveOtherScreen() {
 void CMainFrame::setShowLayout(bool on) {
     if (commands().panels)
         commands().panels->setFullScreenLayout(on);
-    if (PreviewTarget* p = Instances::preview())
-        p->setFullScreen(on);
     if (on)
         delete m_palette;
 }
@@ -245,14 +244,6 @@ void CMainFrame::reconsiderScreens() {
         enterOtherScreen(target);
     }
     m_screenSaver->setInhibited(isFullScreenMode());
-}
-
-void CMainFrame::runShowToggle() {
-    // The preview's toggle: the layout, a new fit and fresh media windows.
-    if (commands().show)
-        commands().show->switchFullScreen();
-    else
-        switchFullScreen();
 }
 
 void CMainFrame::enterFullScreen() {

@@ -54,18 +54,18 @@ public:
     // --- Layout
     // The client size the frame last received; the pane proportions are computed from it.
     QSize clientSize() const { return m_clientSize; }
-    void applyPaneProportions() override;
+    void applyPaneProportions();
     // Asks for the floating panels and the editing palette to be placed beside the panes
     // again; they are, once, when the layout has settled (the next turn of the event loop).
     // Every move or resize of the window, a pane or a splitter asks for it.
-    void placePanels() override;
+    void placePanels();
     // Enters or leaves full-screen mode: the preview alone on the whole screen (the window
     // system's full-screen state, no menu bar), the other panes out of the way, the panels
     // swapped, the palette closed; leaving restores the window's former geometry and state,
     // the pane proportions, the text pane's state and the views' scroll positions.
     // With two or more screens the preview goes to the projector instead (see ProjectorShow)
-    // and this window stays as it is, the presenter view over it.
-    void switchFullScreen() override;
+    // and this window stays as it is, the presenter view over it. fullScreenChanged follows.
+    void toggleFullScreen() override;
     ProjectorShow& projectorShow() const { return *m_show; }
     ScreenSaverInhibitor& screenSaver() const { return *m_screenSaver; }
     // The panels' text button: the topic text pane collapsed or at its proportional width.
@@ -82,7 +82,8 @@ public:
     // The "Набор плакатов" popup over the plate strip, "Урок" over the lesson row, opened at a
     // point in the clicked view's own coordinates.
     void showContextMenu(QWidget* view, const QPoint& viewPoint);
-    void endDrags() override;
+    // Ends any pointer drag in the preview and the lesson row (a view lost the focus).
+    void endDrags();
     void toggleLessonPalette();
     QWidget* lessonPalette() const { return m_palette; }
     // A lesson file named on the command line.
@@ -98,6 +99,8 @@ signals:
     void htmlViewMade(HtmlView* view);
     // The window has closed (the lesson agreed); the process should end.
     void closed();
+    // Full-screen mode came (true) or went; DisplayState::fullScreen holds it.
+    void fullScreenChanged(bool on);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -120,7 +123,6 @@ private:
     void setShowLayout(bool on);
     // Screens came or went, or the choice changed: the show moves where it belongs now.
     void reconsiderScreens();
-    void runShowToggle();
     void applyNormalLayout();
     void updateSizeLimit();
     void onFocusChanged(QWidget* now);

@@ -32,7 +32,7 @@ FramePanels::FramePanels(CMainFrame& frame, PreView& preview, KovrelView& plate,
             m_frame->placePanels();
     });
     // A black screen is black: the buttons over it step aside until the picture is back.
-    connect(&preview, &PreView::blankChanged, this, [this](bool blank) {
+    connect(&preview.playback(), &Playback::blankChanged, this, [this](bool blank) {
         if (m_exit)
             m_exit->setVisible(!blank && DisplayState::current().fullScreen);
         if (m_animation)
@@ -50,18 +50,12 @@ void FramePanels::createPanels() {
     m_exit = new ButtEscDlg(frame);
 
     connect(m_buttons, &ButtDlg::textToggleClicked, frame, &CMainFrame::toggleText);
-    connect(m_buttons, &ButtDlg::fullScreenClicked, this, [this] {
-        if (m_preview)
-            m_preview->switchFullScreen();
-    });
+    connect(m_buttons, &ButtDlg::fullScreenClicked, frame, &CMainFrame::toggleFullScreen);
     connect(m_buttons, &ButtDlg::addToLessonClicked, this, [this] {
         if (m_preview)
             m_preview->addShownToLesson();
     });
-    connect(m_exit, &ButtEscDlg::exitClicked, this, [this] {
-        if (m_preview)
-            m_preview->switchFullScreen();
-    });
+    connect(m_exit, &ButtEscDlg::exitClicked, frame, &CMainFrame::toggleFullScreen);
     connect(m_animation, &ButtFullDlg::clicked, this, [this] {
         if (m_preview)
             m_preview->openAnimation();

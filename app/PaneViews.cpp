@@ -4,6 +4,7 @@
 #include "CMainFrame.h"
 #include "FramePanels.h"
 #include "KovrelView.h"
+#include "LessView.h"
 #include "PreView.h"
 
 PaneViews::PaneViews(QObject* parent) : QObject(parent) {}
@@ -34,6 +35,14 @@ void PaneViews::install(CMainFrame& frame) {
     connect(m_plate, &KovrelView::focusLost, this, [this] {
         if (m_frame)
             m_frame->endDrags();
+    });
+    // The frame owns full screen; the preview follows its changes and tells it of its own
+    // size and drags.
+    connect(&frame, &CMainFrame::fullScreenChanged, m_preview, &PreView::setFullScreen);
+    connect(m_preview, &PreView::resized, &frame, &CMainFrame::placePanels);
+    connect(m_preview, &PreView::dragsEndRequested, this, [this] {
+        if (LessView* lesson = lessonView())
+            lesson->endDrag();
     });
 }
 
@@ -75,11 +84,6 @@ void PaneViews::startLesson() {
 void PaneViews::continueLesson() {
     if (m_preview)
         m_preview->continueLesson();
-}
-
-void PaneViews::switchFullScreen() {
-    if (m_preview)
-        m_preview->switchFullScreen();
 }
 
 bool PaneViews::playbackKey(int key, Qt::KeyboardModifiers modifiers) {

@@ -46,7 +46,6 @@ public:
     void startTopicShow() override;
     void startLesson() override;
     void continueLesson() override;
-    void switchFullScreen() override;
     bool playbackKey(int key, Qt::KeyboardModifiers modifiers) override;
 
 private:

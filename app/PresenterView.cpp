@@ -78,7 +78,8 @@ PresenterView::PresenterView(PreView& preview, const QElapsedTimer& started)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     connect(&preview, &PreView::pictureShown, this, &PresenterView::refresh);
-    connect(&preview, &PreView::blankChanged, this, qOverload<>(&QWidget::update));
+    connect(&preview.playback(), &Playback::blankChanged, this, qOverload<>(&QWidget::update));
+    connect(&preview.playback(), &Playback::whiteChanged, this, qOverload<>(&QWidget::update));
     m_clock.setInterval(1000);
     connect(&m_clock, &QTimer::timeout, this, qOverload<>(&QWidget::update));
     m_clock.start();
@@ -213,14 +214,17 @@ void PresenterView::paintEvent(QPaintEvent*) {
     g.fillRect(rect(), kBackground);
     const int u = unit();
     const bool blank = m_preview && m_preview->isBlank();
+    const bool white = m_preview && m_preview->isWhite();
 
     // The shown picture, as the class sees it.
     const QRect box = currentBox();
-    g.fillRect(box, blank ? QColor(Qt::black) : kPanel);
-    if (blank) {
-        g.setPen(kDim);
+    g.fillRect(box, blank ? QColor(Qt::black) : white ? QColor(Qt::white) : kPanel);
+    if (blank || white) {
+        g.setPen(white ? QColor(Qt::darkGray) : kDim);
         g.setFont(pixelFont(u * 2));
-        g.drawText(box, Qt::AlignCenter, QStringLiteral("Экран затемнён (B — показать)"));
+        g.drawText(box, Qt::AlignCenter,
+                   blank ? QStringLiteral("Экран затемнён (B — показать)")
+                         : QStringLiteral("Белый экран (W — показать картинку)"));
     } else {
         drawCentred(g, box, m_current.image);
     }

@@ -57,15 +57,12 @@ QByteArray makePicture(int i) {
 
 class Frame : public FrameControl {
 public:
-    void switchFullScreen() override {
+    void toggleFullScreen() override {
         DisplayState::current().fullScreen = !DisplayState::current().fullScreen;
-        if (PreviewTarget* p = Instances::preview())
+        if (auto* p = dynamic_cast<PreView*>(Instances::preview()))
             p->setFullScreen(DisplayState::current().fullScreen);
     }
-    void placePanels() override {}
-    void applyPaneProportions() override {}
     void setDocumentTitle(const QString&) override {}
-    void endDrags() override {}
 };
 
 class Lesson : public LessonTarget {
@@ -143,7 +140,7 @@ int main(int argc, char** argv) {
             steps.push_back(timedKey(view, i % 3 == 2 ? Qt::Key_Left : Qt::Key_Right));
             teacherPause();
         }
-        const int hits = view.prefetch().hits();
+        const int hits = view.playback().prefetch().hits();
 
         std::vector<double> jumps;
         for (int i = 0; i < kJumps; ++i) {
@@ -151,7 +148,7 @@ int main(int argc, char** argv) {
             view.showPosition(kPictures / 2);
             view.repaint();
             teacherPause();
-            view.prefetch().clear(); // the end just left may still be prepared
+            view.playback().prefetch().clear(); // the end just left may still be prepared
             jumps.push_back(timedKey(view, i % 2 ? Qt::Key_Home : Qt::Key_End));
             teacherPause();
         }

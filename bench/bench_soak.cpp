@@ -69,15 +69,12 @@ bool writeTopic(const QString& path) {
 
 class Frame final : public FrameControl {
 public:
-    void switchFullScreen() override {
+    void toggleFullScreen() override {
         DisplayState::current().fullScreen = !DisplayState::current().fullScreen;
-        if (PreviewTarget* p = Instances::preview())
+        if (auto* p = dynamic_cast<PreView*>(Instances::preview()))
             p->setFullScreen(DisplayState::current().fullScreen);
     }
-    void placePanels() override {}
-    void applyPaneProportions() override {}
     void setDocumentTitle(const QString&) override {}
-    void endDrags() override {}
 };
 
 double residentMB() {
@@ -168,7 +165,7 @@ int main(int argc, char** argv) {
             }
             if (!DisplayState::current().fullScreen || preview.position() != kSteps)
                 ++failures;
-            frame.switchFullScreen();
+            frame.toggleFullScreen();
             settle([] { return true; });
 
             // Nothing along the way asks or tells anything.

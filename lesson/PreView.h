@@ -1,56 +1,55 @@
 #pragma once
 
-#include "AviDlg.h"
+#include "DisplayState.h"
+#include "IdlePointer.h"
 #include "MediaHost.h"
+#include "PenInput.h"
+#include "PictureLayer.h"
+#include "PictureMedia.h"
 #include "PictureStrokes.h"
+#include "Playback.h"
 #include "PointD.h"
 #include "PreviewTarget.h"
 #include "Scene.h"
-#include "SwfDlg.h"
 #include "ViewTransform.h"
 
 #include <QColor>
 #include <QImage>
-#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
 
-#include <map>
 #include <memory>
-#include <optional>
-#include <utility>
 
+class AviDlg;
 class BmpRect;
-class BmpRectStream;
-class PlaybackPrefetch;
-class ShapeList;
+class SwfDlg;
 
 // The preview pane: one picture large, fitted and centred under the title
-// "Предварительный просмотр", with its animation (GIF frames on a timer, a Flash movie or a
-// video clip over it). For playback it fills the screen and steps through a sequence, the
-// lesson or the plate strip, read afresh at every step (edits made meanwhile are seen).
+// "Предварительный просмотр", with its media over it (GIF frames, a Flash movie, a video
+// clip). In full-screen mode it shows what its Playback hands it and takes the playback keys
+// and clicks for it.
 //
 // Over the shown picture the teacher draws in red with a pen (P) or arrows (A), taken back
-// with Ctrl+Z and cleared with C. The strokes belong to the picture shown; during playback
-// those of each picture of the sequence come back when it is shown again, until playback
-// ends. With a tool on, a left drag draws instead of stepping.
+// with Ctrl+Z and cleared with C; playback keeps each sequence picture's strokes for its
+// return. With a tool on, a left drag draws instead of stepping.
 //
 // Coordinates: view pixels of this widget; the transform maps plate units to them.
 // The picture is drawn into a cached layer that is re-made only when the picture, the
 // transform or the GIF frame changes; the title and the hint are drawn over it, so a
 // redrawn hint does not advance a GIF.
 //
-// Exists once; registered as Instances::preview() while it lives.
+// Registered as Instances::preview() while it lives; it asks the frame for full screen
+// through Instances::frame() and learns the outcome from setFullScreen().
 class PreView : public QWidget, public PreviewTarget, public MediaHost {
     Q_OBJECT
 public:
-    static const QString kTitle;       // "Предварительный просмотр"
-    static const QString kExitHint;    // "ESC-выход"
-    static const QString kBackHint;    // "<<<<"
-    static const QString kForwardHint; // ">>>>"
-    static const QColor kTitleColour;  // alpha 150, red 255, green 204, blue 0
-    static const QColor kHintColour;   // alpha 180, red 255, green 204, blue 0
+    static inline const QString kTitle = QStringLiteral("Предварительный просмотр");
+    static inline const QString kExitHint = QStringLiteral("ESC-выход");
+    static inline const QString kBackHint = QStringLiteral("<<<<");
+    static inline const QString kForwardHint = QStringLiteral(">>>>");
+    static inline const QColor kTitleColour = QColor(255, 204, 0, 150);
+    static inline const QColor kHintColour = QColor(255, 204, 0, 180);
     static constexpr int kTitlePixels = 20;
     static constexpr int kHintPixels = 15;
     static constexpr int kHintFromBottom = 45;  // px from the bottom to the hint's top
@@ -61,76 +60,71 @@ public:
     explicit PreView(const QString& contentFolder, QWidget* parent = nullptr);
     ~PreView() override;
 
-    static PreView* instance();
-
-    // PreviewTarget
     void showPicture(std::unique_ptr<BmpRect> picture) override;
-    void addShownToLesson() override;
-    void openAnimation() override;
-    void switchFullScreen() override;
-    void startLesson() override;
-    void fitPicture() override;
-    void setFullScreen(bool on) override;
-    void endDrag() override;
-
-    // Playback. Messages: "Укажите картинку из готового урока." (no lesson picture),
-    // "Укажите тему." (empty strip).
-    void continueLesson();
-    void startTopicShow();
+    // The panels' buttons: a copy of the shown picture into the lesson ("Укажите картинку из
+    // готового урока." without one); the shown picture's animation file opened by the desktop.
+    void addShownToLesson();
+    void openAnimation();
+    // The preview's full-screen toggle: asks the frame, whose change comes back through
+    // setFullScreen.
+    void switchFullScreen();
+    // Full-screen mode came or went: a new fit and fresh media windows at the new size.
+    void setFullScreen(bool on);
+    void fitPicture();
     void fitPlayedPicture();
-    // Full-screen playback keys (a presentation remote): true when the key was taken.
+    void endDrag();
+
+    // Playback (see Playback for the messages).
+    Playback& playback() { return m_playback; }
+    const Playback& playback() const { return m_playback; }
+    void startLesson() { m_playback.startLesson(); }
+    void continueLesson() { m_playback.continueLesson(); }
+    void startTopicShow() { m_playback.startTopicShow(); }
+    // Full-screen playback keys (a presentation remote, the pen's keys): true when taken.
     bool playbackKey(int key, Qt::KeyboardModifiers modifiers);
-    // The first or last element of the sequence; any position (clamped).
-    void showPosition(int position);
-    // Black screen on and off.
-    void toggleBlank();
-    void setBlank(bool on);
+    void showPosition(int position) { m_playback.showPosition(position); }
     void redrawHint();
 
     // Pen and arrow.
-    enum class PenTool { None, Pen, Arrow };
-    PenTool penTool() const { return m_penTool; }
+    using PenTool = PenInput::Tool;
+    PenTool penTool() const { return m_pen.tool(); }
     void setPenTool(PenTool tool);
-    // P and A toggle the pen and the arrow, C clears the shown picture's strokes, Ctrl+Z takes
-    // the newest back (the same keys of a Russian layout count): true when the key was taken.
+    // See PenInput::key.
     bool penKey(int key, Qt::KeyboardModifiers modifiers);
     // The shown picture's strokes; null without a picture.
-    const PictureStrokes* strokes() const { return m_strokes.get(); }
+    const PictureStrokes* strokes() const { return m_pen.strokes(); }
 
     // MediaHost
-    void pointerAt(bool backwardsHalf, bool fromVideo) override;
-    void stepPicture() override;
-    bool isPlaying() const override;
+    void pointerAt(bool backwardsHalf) override { m_playback.setBackwards(backwardsHalf); }
+    void stepPicture() override { m_playback.step(); }
+    bool isPlaying() const override { return m_playback.isPlaying(); }
 
-    // State, for the panels, the frame and tests.
+    // State, for the panels, the presenter view and tests.
     Scene& scene() { return m_scene; }
     const ViewTransform& transform() const { return m_vt; }
     BmpRect* currentPicture() const { return m_current; }
     const QString& hint() const { return m_hint; }
-    bool isBackwards() const { return m_backwards; }
     bool isDragging() const { return m_drag; }
-    bool isBlank() const { return m_blank; }
-    bool isFullScreen() const { return m_fullScreen; }
-    int position() const { return m_position; }
-    const ShapeList* sequence() const { return m_sequence; }
-    bool gifTimerActive() const { return m_gifTimer.isActive(); }
-    int gifTimerInterval() const { return m_gifTimer.interval(); }
-    SwfDlg* flashWindow() const { return m_swf; }
-    AviDlg* videoWindow() const { return m_avi; }
+    bool isBlank() const { return m_playback.isBlank(); }
+    bool isWhite() const { return m_playback.isWhite(); }
+    bool isFullScreen() const { return DisplayState::current().fullScreen; }
+    int position() const { return m_playback.position(); }
+    const ShapeList* sequence() const { return m_playback.sequence(); }
+    bool gifTimerActive() const { return m_media.gifTimer() && m_media.gifTimer()->isActive(); }
+    int gifTimerInterval() const { return m_media.gifTimer() ? m_media.gifTimer()->interval() : 0; }
+    SwfDlg* flashWindow() const { return m_media.flashWindow(); }
+    AviDlg* videoWindow() const { return m_media.videoWindow(); }
     // Paints so far, and how many made the picture layer anew (GIF frames, fits).
     int paintCount() const { return m_paintCount; }
-    int layerCount() const { return m_layerCount; }
-    // Prefetched neighbours used by steps (for the benchmark).
-    PlaybackPrefetch& prefetch() { return *m_prefetch; }
+    int layerCount() const { return m_layer.count(); }
 
 signals:
     // The shown picture has (true) or lacks an animation file: the "Анимация" panel.
     void animationAvailable(bool available);
-    // The middle button went up here: every drag in progress should end.
+    // The middle button went up here, or the focus left: the other views end their drags.
     void dragsEndRequested();
+    // The pane's size changed: the panels beside it move.
     void resized();
-    // The screen went black (true) or shows the picture again.
-    void blankChanged(bool blank);
     // Another picture (or none) is shown.
     void pictureShown();
 
@@ -148,65 +142,37 @@ protected:
 private:
     enum class Fit { None, Picture, Played };
 
-    void play(ShapeList& list, const QString& emptyMessage);
-    void showElement(int position);
+    void applyCover() {
+        m_media.setBlanked(isBlank() || isWhite());
+        update();
+    }
+    // The board's strokes keep their place on the screen; the picture's follow it.
+    const ViewTransform& strokeTransform() const { return m_playback.isWhite() ? m_boardVt : m_vt; }
     void refit();
     void invalidateLayer();
-    void renderLayer();
-    void closeMedia();
     void openMedia();
     void placeMedia();
-    void notePointer(QPointF pixels);
-    void pointerMoved();
-    void hidePointer();
-    void prefetchNeighbours();
-    QRect hintRect() const;
-    // The transform with the pointer at a pixel of this widget (m_vt's own stays as the fits
-    // left it).
-    ViewTransform pointerTransform(QPointF pixels) const;
     // The cursor between drags: the tool's, else the playback one in full screen, else the
     // standard one.
     void applyRestCursor();
-    // The shown picture's strokes are kept for its return when it came from the sequence
-    // being played; otherwise they go.
-    void putStrokesAway();
-    void endStroke(QPointF pixels);
 
     QString m_contentFolder;
+    Playback m_playback;
     Scene m_scene;
     double m_viewWidth = 0.0;
     double m_viewHeight = 0.0;
-    bool m_fullScreen = false;
     BmpRect* m_current = nullptr;
     bool m_drag = false;
     QString m_hint;
-    bool m_backwards = false;
-    ShapeList* m_sequence = nullptr;
     ViewTransform m_vt;
+    ViewTransform m_boardVt; // the white board's, fixed
     PointD m_dragStart;
     PointD m_pointer;
-    int m_position = 0;
-    BmpRectStream* m_played = nullptr; // in m_scene, or null
-    QPointer<AviDlg> m_avi;
-    QPointer<SwfDlg> m_swf;
+    PictureMediaSet m_media;
 
     Fit m_lastFit = Fit::None;
-    bool m_blank = false;
-    QTimer m_gifTimer;
-    QTimer m_pointerIdle;
-    QImage m_layer;
-    bool m_layerValid = false;
+    IdlePointer m_idlePointer;
+    PictureLayer m_layer;
     int m_paintCount = 0;
-    int m_layerCount = 0;
-    bool m_prefetchPending = false;
-    std::unique_ptr<PlaybackPrefetch> m_prefetch;
-
-    // A picture of the sequence, by its element and name (a new element at a freed address
-    // rarely has the same name).
-    using StrokeKey = std::pair<const Shape*, QByteArray>;
-    PenTool m_penTool = PenTool::None;
-    std::unique_ptr<PictureStrokes> m_strokes; // the shown picture's
-    std::optional<StrokeKey> m_shownKey;       // the sequence picture shown, if it is one
-    std::optional<StrokeKey> m_nextKey;        // the one the next played copy comes from
-    std::map<StrokeKey, std::unique_ptr<PictureStrokes>> m_keptStrokes;
+    PenInput m_pen;
 };

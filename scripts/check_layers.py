@@ -12,6 +12,10 @@ LAYERS = ["model", "store", "edit", "shell", "view", "lesson", "app"]
 # (its headless part: no widget headers).
 CLIENTS = {"tools": "store", "content": "store", "fuzz": "lesson"}
 HEADLESS = {"model", "store", "edit", "tools", "content", "fuzz"}
+# The headless parts of the widget layers: no widget header, and of those layers' own
+# headers only headless ones (they are tested without windows).
+HEADLESS_FILES = {f"lesson/{name}{ext}" for ext in (".h", ".cpp") for name in
+                  ("Playback", "PlaybackPrefetch", "PreviewFit", "PenInput", "PictureLayer")}
 WIDGET_HEADER_DIRS = ["/usr/include/x86_64-linux-gnu/qt6/QtWidgets",
                       "/usr/include/qt6/QtWidgets"]
 
@@ -55,10 +59,16 @@ for folder in list(rank):
                     if kind == '"' and leaf in home and rank[home[leaf]] > rank[folder]:
                         faults.append(f"{rel}:{lineno}: includes {home[leaf]}/{leaf} "
                                       f"from the layer above {folder}/")
-                    if folder in HEADLESS and kind == "<" and (
+                    headless = folder in HEADLESS or rel in HEADLESS_FILES
+                    if (rel in HEADLESS_FILES and kind == '"' and
+                            home.get(leaf) in ("shell", "view", "lesson") and
+                            f"{home[leaf]}/{leaf}" not in HEADLESS_FILES):
+                        faults.append(f"{rel}:{lineno}: includes {home[leaf]}/{leaf}, which "
+                                      f"is not headless")
+                    if headless and kind == "<" and (
                             leaf in widget_headers or target.startswith("QtWidgets")):
                         faults.append(f"{rel}:{lineno}: widget header <{target}> in the "
-                                      f"headless folder {folder}/")
+                                      f"headless part of {folder}/")
 
 if faults:
     print("\n".join(faults))

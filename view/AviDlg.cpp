@@ -1,6 +1,5 @@
 #include "AviDlg.h"
 
-#include "ActiveViewFocus.h"
 #include "MediaFile.h"
 #include "MediaHost.h"
 #include "MediaInput.h"
@@ -8,7 +7,6 @@
 
 #include <QAudioOutput>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMediaMetaData>
 #include <QMediaPlayer>
@@ -71,7 +69,7 @@ void ClipPicture::paintEvent(QPaintEvent*) {
 }
 
 AviDlg::AviDlg(QWidget* preview, MediaHost& host, const QString& contentFolder)
-    : QWidget(preview), m_host(host), m_contentFolder(contentFolder) {
+    : MediaWindow(preview, host, contentFolder, true) {
     setObjectName(QStringLiteral("AviDlg"));
     setMouseTracking(true);
 
@@ -96,8 +94,7 @@ AviDlg::AviDlg(QWidget* preview, MediaHost& host, const QString& contentFolder)
     row->addWidget(m_position, 1);
     row->addWidget(m_time);
     m_clip->hide();
-
-    m_noteLabel = new MediaNote(this);
+    m_noteLabel->raise();
 
     connect(m_playButton, &QToolButton::clicked, this, &AviDlg::togglePlay);
     connect(m_position, &QSlider::sliderMoved, this, [this](int ms) {
@@ -118,9 +115,6 @@ AviDlg::AviDlg(QWidget* preview, MediaHost& host, const QString& contentFolder)
     m_loadTimer.setSingleShot(true);
     connect(&m_loadTimer, &QTimer::timeout, this,
             [this] { showNote(QStringLiteral("Видеоролик «%1» не открывается.").arg(m_name)); });
-
-    new MediaInput(this,
-                   [this](QWidget* receiver, QEvent* event) { return input(receiver, event); });
 }
 
 AviDlg::~AviDlg() {
@@ -138,8 +132,7 @@ QVideoSink* AviDlg::videoSink() const {
 void AviDlg::open(const QString& name) {
     stop();
     m_name = name;
-    m_note.clear();
-    m_noteLabel->showNote({});
+    clearNote();
     m_clipSize = QSize();
 
     const MediaFile file = resolveMediaFile(m_contentFolder, name, MediaKind::Video);
@@ -172,7 +165,7 @@ void AviDlg::open(const QString& name) {
                 if (status != QMediaPlayer::LoadingMedia && status != QMediaPlayer::NoMedia)
                     m_loadTimer.stop();
                 if (status == QMediaPlayer::InvalidMedia) {
-                    if (m_note.isEmpty())
+                    if (note().isEmpty())
                         showNote(QStringLiteral("Нет декодера для видеоролика «%1».").arg(m_name));
                     return;
                 }
@@ -283,47 +276,17 @@ void AviDlg::resizeEvent(QResizeEvent* event) {
 
 void AviDlg::showNote(const QString& text) {
     stop();
-    m_note = text;
-    m_noteLabel->showNote(text);
-    emit noteShown(text);
+    setNote(text);
 }
 
-bool AviDlg::input(QWidget* receiver, QEvent* event) {
-    switch (event->type()) {
-    case QEvent::MouseMove:
-        if (m_host.isPlaying()) {
-            const auto* me = static_cast<QMouseEvent*>(event);
-            const QPoint at = receiver->mapTo(this, me->position().toPoint());
-            m_host.pointerAt(at.x() < width() / 2, true);
-        }
-        return false;
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick: {
-        const auto* me = static_cast<QMouseEvent*>(event);
-        if (event->type() == QEvent::MouseButtonDblClick && me->button() == Qt::MiddleButton &&
-            me->buttons() == Qt::MiddleButton) {
-            callHostLater(this, m_host, &MediaHost::switchFullScreen);
-            return true;
-        }
-        // In the receiving widget's own coordinates: the play bar's controls are low, so
-        // their clicks always reach them; on the picture the middle band steps.
-        const double y = me->position().y();
-        if (event->type() == QEvent::MouseButtonPress && me->button() == Qt::LeftButton &&
-            y > 100 && y < 800) {
-            callHostLater(this, m_host, &MediaHost::stepPicture);
-            return true;
-        }
-        return false;
+bool AviDlg::clickInput(QWidget*, const QMouseEvent& event) {
+    // In the receiving widget's own coordinates: the play bar's controls are low, so their
+    // clicks always reach them; on the picture the middle band steps.
+    const double y = event.position().y();
+    if (event.type() == QEvent::MouseButtonPress && event.button() == Qt::LeftButton && y > 100 &&
+        y < 800) {
+        callHostLater(this, m_host, &MediaHost::stepPicture);
+        return true;
     }
-    case QEvent::KeyPress: {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
-            ActiveViewFocus::restore();
-            return true;
-        }
-        return false;
-    }
-    default:
-        return false;
-    }
+    return false;
 }

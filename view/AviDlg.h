@@ -5,8 +5,9 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "MediaWindow.h"
+
 class MediaHost;
-class MediaNote;
 class QAudioOutput;
 class QLabel;
 class QMediaPlayer;
@@ -44,7 +45,7 @@ private:
 // A child widget of the preview that holds a video clip with its own play bar (play/pause,
 // position, time). The clip waits until its play button is pressed. When it cannot play
 // (missing file, refused name, no decoder), the picture beneath stays and a note says why.
-class AviDlg : public QWidget {
+class AviDlg : public MediaWindow {
     Q_OBJECT
 public:
     AviDlg(QWidget* preview, MediaHost& host, const QString& contentFolder);
@@ -52,9 +53,8 @@ public:
 
     void open(const QString& name); // "aviName"; not started until its play button is pressed
     void stop();
-    // While the preview is blanked: hidden and paused; afterwards shown, and playing again if
-    // it played.
-    void setBlanked(bool on);
+    // Blanked: hidden and paused; afterwards shown, and playing again if it played.
+    void setBlanked(bool on) override;
 
     // Percent of the clip's own size at which it is shown: the window's width × 100 / 1024,
     // rounded (a window 512 pixels wide shows it at 50 %).
@@ -63,30 +63,22 @@ public:
     // How long a clip may take to open before it counts as unplayable (ms).
     static constexpr int kLoadTimeoutMs = 10000;
 
-    QString note() const { return m_note; }
     QMediaPlayer* player() const { return m_player; }
     QVideoSink* videoSink() const;
     QToolButton* playButton() const { return m_playButton; }
     ClipPicture* picture() const { return m_picture; }
     int volume() const { return m_volume; }
 
-signals:
-    void noteShown(const QString& note);
-
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool clickInput(QWidget* receiver, const QMouseEvent& event) override;
 
 private:
     void layoutClip();
     void showNote(const QString& text);
     void togglePlay();
     void updateBar();
-    bool input(QWidget* receiver, QEvent* event);
 
-    MediaHost& m_host;
-    QString m_contentFolder;
-    QString m_name;
-    QString m_note;
     QMediaPlayer* m_player = nullptr;
     QAudioOutput* m_audio = nullptr;
     QWidget* m_clip = nullptr; // picture + bar, at the window's upper left
@@ -95,7 +87,6 @@ private:
     QToolButton* m_playButton = nullptr;
     QSlider* m_position = nullptr;
     QLabel* m_time = nullptr;
-    MediaNote* m_noteLabel = nullptr;
     QSize m_clipSize; // the clip's own size, once known
     QTimer m_updateTimer;
     QTimer m_loadTimer;

@@ -1,6 +1,5 @@
 #include "SwfDlg.h"
 
-#include "ActiveViewFocus.h"
 #include "MediaFile.h"
 #include "MediaHost.h"
 #include "MediaInput.h"
@@ -11,7 +10,6 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QResizeEvent>
 #include <QWebEnginePage>
@@ -129,17 +127,14 @@ window.RufflePlayer.config = {
 } // namespace
 
 SwfDlg::SwfDlg(QWidget* preview, MediaHost& host, const QString& contentFolder)
-    : QWidget(preview), m_host(host), m_contentFolder(contentFolder) {
+    : MediaWindow(preview, host, contentFolder, false) {
     setObjectName(QStringLiteral("SwfDlg"));
     setContextMenuPolicy(Qt::NoContextMenu);
-    m_noteLabel = new MediaNote(this);
     m_startTimer.setSingleShot(true);
     connect(&m_startTimer, &QTimer::timeout, this, [this] {
         showNote(
             QStringLiteral("Проигрыватель Flash (Ruffle) не запустил фильм «%1».").arg(m_name));
     });
-    new MediaInput(this,
-                   [this](QWidget* receiver, QEvent* event) { return input(receiver, event); });
 }
 
 SwfDlg::~SwfDlg() {
@@ -173,8 +168,7 @@ void SwfDlg::play(const QString& name) {
 
     delete m_view;
     m_running = false;
-    m_note.clear();
-    m_noteLabel->showNote({});
+    clearNote();
     m_view = new QWebEngineView(this);
     m_view->setObjectName(QStringLiteral("SwfPlayerView"));
     m_view->setContextMenuPolicy(Qt::NoContextMenu);
@@ -239,44 +233,11 @@ void SwfDlg::showNote(const QString& text) {
         m_view->deleteLater();
         m_view = nullptr;
     }
-    m_note = text;
-    m_noteLabel->showNote(text);
-    emit noteShown(text);
+    setNote(text);
 }
 
-bool SwfDlg::input(QWidget* receiver, QEvent* event) {
-    switch (event->type()) {
-    case QEvent::MouseMove: {
-        const auto* me = static_cast<QMouseEvent*>(event);
-        const QPoint at = receiver->mapTo(this, me->position().toPoint());
-        m_host.pointerAt(at.x() < width() / 2, false);
-        return false;
-    }
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick: {
-        const auto* me = static_cast<QMouseEvent*>(event);
-        if (event->type() == QEvent::MouseButtonDblClick && me->button() == Qt::MiddleButton &&
-            me->buttons() == Qt::MiddleButton) {
-            callHostLater(this, m_host, &MediaHost::switchFullScreen);
-            return true;
-        }
-        if (event->type() == QEvent::MouseButtonPress && me->button() == Qt::LeftButton)
-            callHostLater(this, m_host, &MediaHost::stepPicture);
-        // No button ever reaches the movie.
-        return true;
-    }
-    case QEvent::ContextMenu:
-        return true;
-    case QEvent::KeyPress: {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
-            ActiveViewFocus::restore();
-            return true;
-        }
-        return false;
-    }
-    default:
-        return false;
-    }
+bool SwfDlg::clickInput(QWidget*, const QMouseEvent& event) {
+    if (event.type() == QEvent::MouseButtonPress && event.button() == Qt::LeftButton)
+        callHostLater(this, m_host, &MediaHost::stepPicture);
+    return true; // no button ever reaches the movie
 }

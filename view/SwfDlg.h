@@ -4,32 +4,30 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "MediaWindow.h"
+
 class MediaHost;
-class MediaNote;
 class QWebEngineView;
 
 // A child widget of the preview that plays a Flash movie: Ruffle's web build in a browser
 // view, page, player and movie all from local files, with no network. The movie never sees
 // a click (a click steps the preview); when the movie cannot play, the picture beneath stays
 // and a note over it says what is missing.
-class SwfDlg : public QWidget {
+class SwfDlg : public MediaWindow {
     Q_OBJECT
 public:
     SwfDlg(QWidget* preview, MediaHost& host, const QString& contentFolder);
     ~SwfDlg() override;
 
     void play(const QString& name); // "swfNameMy", relative to the content folder
-    // While the preview is blanked: hidden, the movie paused and silent; afterwards shown and
-    // playing again.
-    void setBlanked(bool on);
+    // Blanked: hidden, the movie paused and silent; afterwards shown and playing again.
+    void setBlanked(bool on) override;
 
     // Where Ruffle's web build (ruffle.js and its .wasm) is looked for: the folder "ruffle"
     // beside the executable, unless set.
     static QString playerFolder();
     static void setPlayerFolder(const QString& folder);
 
-    // The note shown over the picture; empty while the movie plays or loads.
-    QString note() const { return m_note; }
     bool isRunning() const { return m_running; }
     QWebEngineView* view() const { return m_view; }
 
@@ -37,24 +35,18 @@ public:
     static constexpr int kStartTimeoutMs = 15000;
 
 signals:
-    void started();                      // the player runs the movie
-    void noteShown(const QString& note); // the movie cannot play
-    void movieClicked();                 // the movie saw a click (never, by design)
+    void started();      // the player runs the movie
+    void movieClicked(); // the movie saw a click (never, by design)
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool clickInput(QWidget* receiver, const QMouseEvent& event) override;
 
 private:
     void showNote(const QString& text);
     void playerMessage(const QString& message);
-    bool input(QWidget* receiver, QEvent* event);
 
-    MediaHost& m_host;
-    QString m_contentFolder;
     QWebEngineView* m_view = nullptr;
-    MediaNote* m_noteLabel = nullptr;
-    QString m_note;
-    QString m_name;
     bool m_running = false;
     QTimer m_startTimer;
 };

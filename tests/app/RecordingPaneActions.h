@@ -20,7 +20,6 @@ public:
     void startTopicShow() override { calls << "startTopicShow"; }
     void startLesson() override { calls << "startLesson"; }
     void continueLesson() override { calls << "continueLesson"; }
-    void switchFullScreen() override { calls << "switchFullScreen"; }
     void newLesson() override { calls << "newLesson"; }
     void openLesson() override { calls << "openLesson"; }
     void relayoutLesson() override { calls << "relayoutLesson"; }

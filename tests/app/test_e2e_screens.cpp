@@ -269,7 +269,7 @@ private slots:
         const QRect panel(0, 0, screen->geometry().width(), 32);
         const QImage before = startShot;
         const QRect windowBefore = frame->geometry();
-        frame->commands().show->switchFullScreen();
+        frame->toggleFullScreen();
         QTRY_VERIFY_WITH_TIMEOUT(frame->isFullScreen(), kWindowManagerMs);
         if (!onWayland())
             QTRY_COMPARE_WITH_TIMEOUT(frame->geometry(), screen->geometry(), kWindowManagerMs);
@@ -283,7 +283,7 @@ private slots:
             QTRY_COMPARE(globalRect(preview), screen->geometry());
         }
         QVERIFY(frame->screenSaver().isWanted());
-        frame->commands().show->switchFullScreen();
+        frame->toggleFullScreen();
         QTRY_VERIFY_WITH_TIMEOUT(!frame->isFullScreen(), kWindowManagerMs);
         if (!onWayland())
             QTRY_COMPARE_WITH_TIMEOUT(frame->geometry(), windowBefore, kWindowManagerMs);

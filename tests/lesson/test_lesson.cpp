@@ -91,11 +91,8 @@ QByteArray contentOf(const QString& path) {
 
 struct FakeFrame final : FrameControl {
     QString title;
-    void switchFullScreen() override {}
-    void placePanels() override {}
-    void applyPaneProportions() override {}
+    void toggleFullScreen() override {}
     void setDocumentTitle(const QString& t) override { title = t; }
-    void endDrags() override {}
 };
 
 // A lesson file that goes bad under the reader: every read fails (an I/O error), or the file is

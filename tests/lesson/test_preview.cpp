@@ -1,3 +1,4 @@
+#include "AviDlg.h"
 #include "BmpRectStream.h"
 #include "DisplayState.h"
 #include "FrameControl.h"
@@ -8,6 +9,7 @@
 #include "PreView.h"
 #include "PreviewFit.h"
 #include "ScriptedWindowServices.h"
+#include "SwfDlg.h"
 #include "ViewTransform.h"
 
 #include "../model/GifBytes.h"
@@ -37,16 +39,13 @@ std::unique_ptr<BmpRectStream> picture(int w, int h, QByteArray name = "p", bool
 class FakeFrame : public FrameControl {
 public:
     int toggles = 0;
-    void switchFullScreen() override {
+    void toggleFullScreen() override {
         ++toggles;
         DisplayState::current().fullScreen = !DisplayState::current().fullScreen;
-        if (PreviewTarget* p = Instances::preview())
+        if (auto* p = dynamic_cast<PreView*>(Instances::preview()))
             p->setFullScreen(DisplayState::current().fullScreen);
     }
-    void placePanels() override {}
-    void applyPaneProportions() override {}
     void setDocumentTitle(const QString&) override {}
-    void endDrags() override {}
 };
 
 class FakeLesson : public LessonTarget {
@@ -130,23 +129,6 @@ private slots:
                  qPrintable(QString::number(shown.center().y())));
     }
 
-    void stepping_data() {
-        QTest::addColumn<int>("from");
-        QTest::addColumn<bool>("backwards");
-        QTest::addColumn<int>("to");
-        QTest::newRow("forward") << 1 << false << 2;
-        QTest::newRow("forward from the last wraps") << 3 << false << 0;
-        QTest::newRow("back") << 2 << true << 1;
-        QTest::newRow("back from the first wraps") << 0 << true << 3;
-        QTest::newRow("past a shrunk end") << 6 << false << 0;
-    }
-    void stepping() {
-        QFETCH(int, from);
-        QFETCH(bool, backwards);
-        QFETCH(int, to);
-        QCOMPARE(preview::steppedPosition(from, 4, backwards), to);
-    }
-
     // A lesson played through: messages, full screen, stepping with wrap, continuing after
     // the lesson shrank, the topic show's message, adding the shown picture.
     void playback() {
@@ -225,8 +207,8 @@ private slots:
         Instances::unregisterFrame(&frame);
     }
 
-    // B blanks everything over the picture too: the movie, the clip with its play bar, the
-    // GIF's frames; B again brings each back.
+    // B (and the white board, W) covers everything over the picture too: the movie, the clip
+    // with its play bar, the GIF's frames; each comes back with the picture.
     void blankHidesMedia() {
         ScriptedWindowServices services;
         FakeFrame frame;
@@ -249,9 +231,12 @@ private slots:
                                    view.gifTimerActive()};
             };
             QCOMPARE(shown(), (QList<bool>{true, true, true}));
-            QVERIFY(view.playbackKey(Qt::Key_B, {}));
-            QCOMPARE(shown(), (QList<bool>{false, false, false}));
-            QVERIFY(view.playbackKey(Qt::Key_B, {}));
+            // B, W over B, B over W, W: covered all along; W again: everything back.
+            for (int key : {Qt::Key_B, Qt::Key_W, Qt::Key_B, Qt::Key_W}) {
+                QVERIFY(view.playbackKey(key, {}));
+                QCOMPARE(shown(), (QList<bool>{false, false, false}));
+            }
+            QVERIFY(view.playbackKey(Qt::Key_W, {}));
             QCOMPARE(shown(), (QList<bool>{true, true, true}));
             view.switchFullScreen();
         }

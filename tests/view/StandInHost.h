@@ -5,16 +5,14 @@
 // A preview stand-in for the media windows: records what they ask of it.
 struct StandInHost : MediaHost {
     int steps = 0;
-    int fullScreenToggles = 0;
     int pointerReports = 0;
     bool lastBackwards = false;
     bool playing = false;
 
-    void pointerAt(bool backwardsHalf, bool) override {
+    void pointerAt(bool backwardsHalf) override {
         ++pointerReports;
         lastBackwards = backwardsHalf;
     }
     void stepPicture() override { ++steps; }
-    void switchFullScreen() override { ++fullScreenToggles; }
     bool isPlaying() const override { return playing; }
 };
