@@ -6,6 +6,9 @@
 #include "KovrelView.h"
 #include "LessView.h"
 #include "PreView.h"
+#include "PresenterView.h"
+#include "ProjectorShow.h"
+#include "ShowOverview.h"
 
 PaneViews::PaneViews(QObject* parent) : QObject(parent) {}
 
@@ -40,6 +43,17 @@ void PaneViews::install(CMainFrame& frame) {
     // size and drags.
     connect(&frame, &CMainFrame::fullScreenChanged, m_preview, &PreView::setFullScreen);
     connect(m_preview, &PreView::resized, &frame, &CMainFrame::placePanels);
+    // The overview of the show: on the teacher's screen when there is one, so the projector
+    // keeps its picture until the jump; over the preview otherwise.
+    m_overview = new ShowOverview(m_preview->playback(), this);
+    connect(&m_preview->playback(), &Playback::overviewWanted, this, [this] {
+        PresenterView* presenter = m_frame ? m_frame->projectorShow().presenterView() : nullptr;
+        m_overview->open(presenter ? static_cast<QWidget*>(presenter) : m_preview);
+    });
+    connect(&frame, &CMainFrame::fullScreenChanged, m_overview, [this](bool on) {
+        if (!on)
+            m_overview->close();
+    });
     connect(m_preview, &PreView::dragsEndRequested, this, [this] {
         if (LessView* lesson = lessonView())
             lesson->endDrag();

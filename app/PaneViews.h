@@ -14,6 +14,7 @@
 #include <memory>
 
 class FramePanels;
+class ShowOverview;
 
 // The views that fill the frame's panes, and the routes from the frame's commands and the
 // topic links to the plate strip and the preview. Panes whose views do not exist yet keep
@@ -54,4 +55,5 @@ private:
     std::unique_ptr<LessonPane> m_lesson;
     QPointer<PreView> m_preview;
     std::unique_ptr<FramePanels> m_panels;
+    ShowOverview* m_overview = nullptr;
 };

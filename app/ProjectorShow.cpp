@@ -1,5 +1,6 @@
 #include "ProjectorShow.h"
 
+#include "ActiveViewFocus.h"
 #include "PlaceholderPane.h"
 #include "PlaybackScreen.h"
 #include "PlaybackWindow.h"
@@ -136,7 +137,9 @@ void ProjectorShow::follow(QScreen* target) {
 bool ProjectorShow::eventFilter(QObject* watched, QEvent* event) {
     const bool showWindow = (m_window && watched == m_window->windowHandle()) ||
                             (m_presenter && watched == m_presenter->windowHandle());
-    if (showWindow && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
+    // A floating window there (the overview on the presenter view) takes its own keys.
+    if (showWindow && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
+        !ActiveViewFocus::isInsideFloating(QApplication::focusWidget())) {
         emit keyArrived(event);
         return true;
     }

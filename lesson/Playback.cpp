@@ -17,6 +17,7 @@
 namespace {
 
 constexpr int kCyrillicTse = 0x0426; // Ц, the W key of a Russian layout
+constexpr int kCyrillicPe = 0x041F;  // П, the G key of a Russian layout
 
 Shape* elementAt(ShapeList& list, int position) {
     if (position < 0 || position >= static_cast<int>(list.size()))
@@ -144,7 +145,7 @@ void Playback::showPosition(int position) {
 }
 
 bool Playback::key(int key, Qt::KeyboardModifiers modifiers) {
-    if (!isPlaying() || (modifiers & (Qt::ControlModifier | Qt::AltModifier)))
+    if (!isPlaying() || m_overviewOpen || (modifiers & (Qt::ControlModifier | Qt::AltModifier)))
         return false;
     if (typedKey(key))
         return true;
@@ -178,6 +179,11 @@ bool Playback::key(int key, Qt::KeyboardModifiers modifiers) {
     case Qt::Key_W:
     case kCyrillicTse:
         setWhite(!m_white);
+        return true;
+    case Qt::Key_G:
+    case kCyrillicPe:
+    case Qt::Key_Tab:
+        emit overviewWanted();
         return true;
     default:
         return false;

@@ -58,7 +58,11 @@ public:
     // The keys of a presentation remote: steps, Home/End, B or '.' for the black screen, W for
     // the white board, a number typed then Enter for that picture (nothing when there is no
     // such picture). true when the key was taken.
+    // G or Tab asks for the overview of the show (overviewWanted); while it is open, every key
+    // is left to it.
     bool key(int key, Qt::KeyboardModifiers modifiers);
+    bool isOverviewOpen() const { return m_overviewOpen; }
+    void setOverviewOpen(bool open) { m_overviewOpen = open; }
 
     bool isBlank() const { return m_blank; }
     void setBlank(bool on);
@@ -100,6 +104,7 @@ signals:
     void blankChanged(bool blank);
     void whiteChanged(bool white);
     void directionChanged(bool backwards);
+    void overviewWanted();
 
 private:
     void play(ShapeList& list);
@@ -114,6 +119,7 @@ private:
     bool m_blank = false;
     bool m_white = false;
     QString m_typed; // digits of a picture number, until Enter
+    bool m_overviewOpen = false;
     std::unique_ptr<PictureStrokes> m_boardStrokes;
     std::unique_ptr<PictureStrokes> m_pictureStrokesAside;
     bool m_entering = false;

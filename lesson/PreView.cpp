@@ -14,6 +14,7 @@
 #include "PictureImage.h"
 #include "PictureReady.h"
 #include "PreviewFit.h"
+#include "PreviewTouch.h"
 #include "ResourceIds.h"
 #include "WindowServices.h"
 
@@ -22,6 +23,8 @@
 #include <QPainter>
 #include <QResizeEvent>
 #include <QWheelEvent>
+
+#include <cstdlib>
 
 const QColor kBackground = gfx::argb(255, 66, 75, 121); // const: this file's alone
 
@@ -57,6 +60,7 @@ PreView::PreView(const QString& contentFolder, QWidget* parent)
         if (m_current && m_current->image() && m_current->image()->isStandingIn())
             invalidateLayer();
     });
+    new PreviewTouch(*this);
     Instances::registerPreview(this);
 }
 
@@ -141,7 +145,8 @@ void PreView::placeMedia() {
 }
 
 bool PreView::playbackKey(int key, Qt::KeyboardModifiers modifiers) {
-    return isPlaying() && (penKey(key, modifiers) || m_playback.key(key, modifiers));
+    return isPlaying() && !m_playback.isOverviewOpen() &&
+           (penKey(key, modifiers) || m_playback.key(key, modifiers));
 }
 
 void PreView::switchFullScreen() {
@@ -321,14 +326,25 @@ void PreView::mouseDoubleClickEvent(QMouseEvent* event) {
 void PreView::wheelEvent(QWheelEvent* event) {
     setCursor(Cursors::cursor(ResId::kCurZoom));
     const int delta = event->angleDelta().y();
-    if (delta != 0) {
-        // About the last pointer position: it stays where it is.
-        for (int i = 0; i < kWheelSteps; ++i)
-            m_vt.wheelZoom(delta, m_pointer);
+    // About the last pointer position: it stays where it is.
+    zoomSteps(delta > 0 ? kWheelSteps : delta < 0 ? -kWheelSteps : 0, {m_pointer.x, m_pointer.y});
+    event->accept();
+}
+
+void PreView::zoomSteps(int steps, QPointF about) {
+    for (int i = 0; i < std::abs(steps); ++i)
+        m_vt.wheelZoom(steps > 0 ? 1 : -1, {about.x(), about.y()});
+    if (steps != 0) {
         placeMedia();
         invalidateLayer();
     }
-    event->accept();
+}
+
+void PreView::panBy(QPointF delta) {
+    m_vt.shift = {m_vt.shift.x + delta.x(), m_vt.shift.y + delta.y()};
+    m_vt.previousShift = m_vt.shift;
+    placeMedia();
+    invalidateLayer();
 }
 
 void PreView::keyPressEvent(QKeyEvent* event) {

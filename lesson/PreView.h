@@ -93,6 +93,13 @@ public:
     bool penKey(int key, Qt::KeyboardModifiers modifiers);
     // The shown picture's strokes; null without a picture.
     const PictureStrokes* strokes() const { return m_pen.strokes(); }
+    // For fingers and a stylus (PreviewTouch): whole wheel steps of zoom about a point, with
+    // the wheel's limits; the picture moved; the pen the stylus draws with, and where.
+    void zoomSteps(int steps, QPointF about);
+    void panBy(QPointF delta);
+    PenInput& pen() { return m_pen; }
+    // The board's strokes keep their place on the screen; the picture's follow it.
+    const ViewTransform& strokeTransform() const { return m_playback.isWhite() ? m_boardVt : m_vt; }
 
     // MediaHost
     void pointerAt(bool backwardsHalf) override { m_playback.setBackwards(backwardsHalf); }
@@ -146,8 +153,6 @@ private:
         m_media.setBlanked(isBlank() || isWhite());
         update();
     }
-    // The board's strokes keep their place on the screen; the picture's follow it.
-    const ViewTransform& strokeTransform() const { return m_playback.isWhite() ? m_boardVt : m_vt; }
     void refit();
     void invalidateLayer();
     void openMedia();

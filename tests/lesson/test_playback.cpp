@@ -82,6 +82,7 @@ private slots:
         QTest::newRow("out of range: nothing") << "9 Return 0 Return" << 0 << "picture";
         QTest::newRow("a number leaves the board") << "W 4 Return" << 3 << "picture";
         QTest::newRow("another key forgets the number") << "3 Right Return" << 2 << "picture";
+        QTest::newRow("G and Tab ask for the overview") << "Right G Tab" << 1 << "picture";
         QTest::newRow("with Ctrl nothing") << "!Ctrl+Right !Ctrl+B" << 0 << "picture";
         QTest::newRow("other keys nothing") << "!X !Esc" << 0 << "picture";
     }

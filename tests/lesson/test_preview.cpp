@@ -4,18 +4,22 @@
 #include "FrameControl.h"
 #include "Instances.h"
 #include "LessonTarget.h"
+#include "OverviewGrid.h"
 #include "PanelPlacement.h"
 #include "PictureImage.h"
 #include "PreView.h"
 #include "PreviewFit.h"
 #include "ScriptedWindowServices.h"
+#include "ShowOverview.h"
 #include "SwfDlg.h"
 #include "ViewTransform.h"
 
 #include "../model/GifBytes.h"
 #include "../model/ImageBytes.h"
 
+#include <QPointingDevice>
 #include <QSignalSpy>
+#include <QTabletEvent>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -202,6 +206,81 @@ private slots:
 
             view.addShownToLesson();
             QCOMPARE(lesson.added, 1);
+        }
+        Instances::unregisterLesson(&lesson);
+        Instances::unregisterFrame(&frame);
+    }
+
+    // A lesson played on a touch panel: taps and a swipe step once each, two fingers zoom and
+    // pan, a stylus draws without a tool chosen; G opens the overview, whose choice is jumped to.
+    void fingersStylusAndOverview() {
+        ScriptedWindowServices services;
+        FakeFrame frame;
+        FakeLesson lesson;
+        Instances::registerFrame(&frame);
+        Instances::registerLesson(&lesson);
+        {
+            PreView view(QStringLiteral("/content/"));
+            view.resize(800, 600);
+            view.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&view));
+            for (const char* name : {"a", "b", "c", "d"})
+                lesson.scene.shapes().append(picture(400, 300, name).release());
+            view.startLesson();
+            QPointingDevice* touch = QTest::createTouchDevice();
+            const auto stroke = [&](QList<QPoint> path) {
+                QTest::touchEvent(&view, touch).press(0, path.first(), &view);
+                for (const QPoint& at : path.mid(1))
+                    QTest::touchEvent(&view, touch).move(0, at, &view);
+                QTest::touchEvent(&view, touch).release(0, path.last(), &view);
+            };
+            stroke({{600, 300}}); // a tap on the right half
+            QCOMPARE(view.currentPicture()->picName(), QByteArray("b"));
+            stroke({{200, 300}});
+            QCOMPARE(view.currentPicture()->picName(), QByteArray("a"));
+            stroke({{500, 300}, {400, 305}, {300, 310}}); // a swipe to the left: on
+            QCOMPARE(view.currentPicture()->picName(), QByteArray("b"));
+
+            const double scale = view.transform().scale;
+            const double shiftY = view.transform().shift.y;
+            QTest::touchEvent(&view, touch).press(0, {300, 300}, &view).press(1, {400, 300}, &view);
+            QTest::touchEvent(&view, touch).move(0, {250, 300}, &view).move(1, {450, 300}, &view);
+            QTest::touchEvent(&view, touch).move(0, {270, 340}, &view).move(1, {470, 340}, &view);
+            QTest::touchEvent(&view, touch)
+                .release(0, {270, 340}, &view)
+                .release(1, {470, 340}, &view);
+            QVERIFY(view.transform().scale > scale * 1.9);
+            QCOMPARE(view.transform().shift.y - shiftY, 40.0);
+            QCOMPARE(view.currentPicture()->picName(), QByteArray("b"));
+
+            QPointingDevice stylus("stylus", 7, QInputDevice::DeviceType::Stylus,
+                                   QPointingDevice::PointerType::Pen,
+                                   QInputDevice::Capability::Position, 1, 2);
+            const auto pen = [&](QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
+                QTabletEvent e(type, &stylus, at, view.mapToGlobal(at), 0.5, 0, 0, 0, 0, 0, {},
+                               Qt::LeftButton, buttons);
+                QCoreApplication::sendEvent(&view, &e);
+            };
+            pen(QEvent::TabletPress, {300, 200}, Qt::LeftButton);
+            pen(QEvent::TabletMove, {360, 240}, Qt::LeftButton);
+            pen(QEvent::TabletRelease, {420, 260}, Qt::NoButton);
+            QVERIFY(view.strokes() && !view.strokes()->isEmpty());
+            QCOMPARE(view.penTool(), PreView::PenTool::None);
+            QCOMPARE(view.currentPicture()->picName(), QByteArray("b"));
+
+            ShowOverview overview(view.playback());
+            connect(&view.playback(), &Playback::overviewWanted, &overview,
+                    [&] { overview.open(&view); });
+            QVERIFY(view.playbackKey(Qt::Key_G, {}));
+            auto* grid = view.findChild<OverviewGrid*>();
+            QVERIFY(grid && grid->isVisible() && grid->chosen() == 1);
+            QVERIFY(!view.playbackKey(Qt::Key_Right, {})); // the grid's now
+            QTest::keyClick(grid, Qt::Key_Right);
+            QTest::keyClick(grid, Qt::Key_Right);
+            QTest::keyClick(grid, Qt::Key_Return);
+            QCOMPARE(view.currentPicture()->picName(), QByteArray("d"));
+            QVERIFY(!overview.isOpen());
+            QVERIFY(view.playbackKey(Qt::Key_Home, {}));
         }
         Instances::unregisterLesson(&lesson);
         Instances::unregisterFrame(&frame);
