@@ -10,6 +10,7 @@
 #include "PlaceholderTopicTarget.h"
 #include "ProjectorShow.h"
 #include "ScreenSaverInhibitor.h"
+#include "ScreenSizeLimit.h"
 #include "SourceFolder.h"
 #include "TextPaneStandIn.h"
 #include "WindowFullScreen.h"
@@ -35,6 +36,7 @@ bool isInside(const QWidget* pane, const QWidget* w) {
 CMainFrame::CMainFrame(const QString& contentFolder, QWidget* parent)
     : QMainWindow(parent), m_contentFolder(contentFolder),
       m_screenSaver(std::make_unique<ScreenSaverInhibitor>()) {
+    m_sizeLimit = new ScreenSizeLimit(*this);
     Instances::registerFrame(this);
     DisplayState& display = DisplayState::current();
     display.interactionMode = DisplayState::kModeNormal;
@@ -402,25 +404,7 @@ void CMainFrame::showEvent(QShowEvent* event) {
         window->installEventFilter(this);
         m_windowWatched = true;
     }
-    if (QWindow* window = windowHandle(); window && !m_screenWatch) {
-        // The limit follows the screen the window is on now: a projector plugged in later or
-        // a changed resolution must not leave the window unable to fill its screen.
-        m_screenWatch = connect(window, &QWindow::screenChanged, this, [this](QScreen* s) {
-            updateSizeLimit();
-            if (s)
-                connect(s, &QScreen::geometryChanged, this, &CMainFrame::updateSizeLimit,
-                        Qt::UniqueConnection);
-        });
-        if (QScreen* s = window->screen())
-            connect(s, &QScreen::geometryChanged, this, &CMainFrame::updateSizeLimit,
-                    Qt::UniqueConnection);
-    }
-    updateSizeLimit();
-}
-
-void CMainFrame::updateSizeLimit() {
-    if (const QScreen* s = screen())
-        setMaximumSize(frameSizeLimit(s->size()));
+    m_sizeLimit->watch();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -16,6 +16,7 @@ class QMenu;
 class QScreen;
 class QSplitter;
 class ScreenSaverInhibitor;
+class ScreenSizeLimit;
 class TopicTarget;
 class WindowFullScreen;
 
@@ -124,7 +125,6 @@ private:
     // Screens came or went, or the choice changed: the show moves where it belongs now.
     void reconsiderScreens();
     void applyNormalLayout();
-    void updateSizeLimit();
     void onFocusChanged(QWidget* now);
     // The pane that last held the keyboard focus (the plate strip until one did).
     QWidget* activeView() const;
@@ -157,7 +157,7 @@ private:
     bool m_windowWatched = false;
     WindowFullScreen* m_fullScreen = nullptr;
     bool m_placementQueued = false;
-    QMetaObject::Connection m_screenWatch;
+    ScreenSizeLimit* m_sizeLimit = nullptr;
     std::unique_ptr<ProjectorShow> m_show;
     std::unique_ptr<ScreenSaverInhibitor> m_screenSaver;
 };
