@@ -13,6 +13,7 @@
 #include "CKovrelApp.h"
 #include "CMainFrame.h"
 #include "Cp1251.h"
+#include "E2eShots.h"
 #include "FragmentLoading.h"
 #include "HtmlView.h"
 #include "Instances.h"
@@ -179,7 +180,10 @@ struct Program {
     // fragment load is under way.
     bool waitForStrip(int before) {
         return QTest::qWaitFor(
-            [&] { return decisionsDone > before && !plate->isLoading() && !Instances::single<LoadDlg>(); },
+            [&] {
+                return decisionsDone > before && !plate->isLoading() &&
+                       !Instances::single<LoadDlg>();
+            },
             kLoadMs);
     }
 
@@ -261,14 +265,8 @@ private slots:
         QStandardPaths::setTestModeEnabled(true); // the profile stays out of the user's
         QVERIFY2(QFileInfo::exists(kContent + "html/main_naz.htm"),
                  "the demo content has not been generated");
-        m_shots = qEnvironmentVariable("TM_E2E_SHOTS");
-        if (m_shots.isEmpty()) {
-            m_shotDir = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/tm_e2e_XXXXXX");
-            m_shotDir->setAutoRemove(false);
-            m_shots = m_shotDir->path();
-        }
-        QVERIFY(QDir().mkpath(m_shots));
-        m_shots = QDir(m_shots).absolutePath() + "/";
+        m_shots = e2eShotFolder(m_shotDir, "tm_e2e");
+        QVERIFY(!m_shots.isEmpty());
         qInfo("screenshots go to %s", qPrintable(m_shots));
         QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
     }

@@ -13,6 +13,7 @@
 #include "CMainFrame.h"
 #include "Cp1251.h"
 #include "CxSkinButton.h"
+#include "E2eShots.h"
 #include "HtmlView.h"
 #include "Instances.h"
 #include "KovrelView.h"
@@ -209,14 +210,8 @@ private slots:
         QVERIFY2(QFileInfo::exists(kContent + "html/main_naz.htm"),
                  "the demo content has not been generated");
         QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
-        m_shots = qEnvironmentVariable("TM_E2E_SHOTS");
-        if (m_shots.isEmpty()) {
-            m_shotDir = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/tm_e2e_XXXXXX");
-            m_shotDir->setAutoRemove(false);
-            m_shots = m_shotDir->path();
-        }
-        QVERIFY(QDir().mkpath(m_shots));
-        m_shots = QDir(m_shots).absolutePath() + "/";
+        m_shots = e2eShotFolder(m_shotDir, "tm_e2e");
+        QVERIFY(!m_shots.isEmpty());
     }
 
     void composeSaveAndReopen() {

@@ -12,6 +12,7 @@
 #include "BmpRect.h"
 #include "CKovrelApp.h"
 #include "CMainFrame.h"
+#include "E2eShots.h"
 #include "HtmlView.h"
 #include "KovrelView.h"
 #include "LessView.h"
@@ -109,14 +110,8 @@ private slots:
         QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
         if (QGuiApplication::screens().size() < 2)
             QSKIP("the display has one screen");
-        m_shots = qEnvironmentVariable("TM_E2E_SHOTS");
-        if (m_shots.isEmpty()) {
-            m_shotDir = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/tm_e2e_XXXXXX");
-            m_shotDir->setAutoRemove(false);
-            m_shots = m_shotDir->path();
-        }
-        QVERIFY(QDir().mkpath(m_shots));
-        m_shots = QDir(m_shots).absolutePath() + "/";
+        m_shots = e2eShotFolder(m_shotDir, "tm_e2e");
+        QVERIFY(!m_shots.isEmpty());
     }
 
     void lessonOnTheProjector() {

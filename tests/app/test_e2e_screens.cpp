@@ -10,6 +10,7 @@
 #include "BmpRect.h"
 #include "CKovrelApp.h"
 #include "CMainFrame.h"
+#include "E2eShots.h"
 #include "FramePanels.h"
 #include "HelpWindow.h"
 #include "HtmlView.h"
@@ -162,14 +163,8 @@ private slots:
                  "the demo content has not been generated");
         // On a Wayland desktop the program goes through XWayland, where it can place windows.
         QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
-        m_shots = qEnvironmentVariable("TM_E2E_SHOTS");
-        if (m_shots.isEmpty()) {
-            m_shotDir = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/tm_screens_XXXXXX");
-            m_shotDir->setAutoRemove(false);
-            m_shots = m_shotDir->path();
-        }
-        QVERIFY(QDir().mkpath(m_shots));
-        m_shots = QDir(m_shots).absolutePath() + "/";
+        m_shots = e2eShotFolder(m_shotDir, "tm_screens");
+        QVERIFY(!m_shots.isEmpty());
     }
 
     void everyWindowFits() {

@@ -11,6 +11,7 @@
 #include "ButtDlg.h"
 #include "CKovrelApp.h"
 #include "CMainFrame.h"
+#include "E2eShots.h"
 #include "FramePanels.h"
 #include "HtmlView.h"
 #include "Instances.h"
@@ -212,14 +213,8 @@ private slots:
         QVERIFY2(QFileInfo::exists(kContent + "html/main_naz.htm"),
                  "the demo content has not been generated");
         QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
-        m_shots = qEnvironmentVariable("TM_E2E_SHOTS");
-        if (m_shots.isEmpty()) {
-            m_shotDir = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/tm_show_XXXXXX");
-            m_shotDir->setAutoRemove(false);
-            m_shots = m_shotDir->path();
-        }
-        QVERIFY(QDir().mkpath(m_shots));
-        m_shots = QDir(m_shots).absolutePath() + "/";
+        m_shots = e2eShotFolder(m_shotDir, "tm_show");
+        QVERIFY(!m_shots.isEmpty());
     }
 
     void showAddPlayAndLeave() {

@@ -64,6 +64,21 @@ public:
     Scene& lessonScene() override { return scene; }
 };
 
+// The frame and the lesson a preview reaches, registered while it lives.
+struct Registered {
+    ScriptedWindowServices services;
+    FakeFrame frame;
+    FakeLesson lesson;
+    Registered() {
+        Instances::registerFrame(&frame);
+        Instances::registerLesson(&lesson);
+    }
+    ~Registered() {
+        Instances::unregisterLesson(&lesson);
+        Instances::unregisterFrame(&frame);
+    }
+};
+
 // Pixel rectangle of a plate box under vt.
 QRectF pixelBox(const ViewTransform& vt, const RectD& box) {
     const PointD a = vt.toPixels(box.corner(3));
@@ -136,154 +151,136 @@ private slots:
     // A lesson played through: messages, full screen, stepping with wrap, continuing after
     // the lesson shrank, the topic show's message, adding the shown picture.
     void playback() {
-        ScriptedWindowServices services;
-        FakeFrame frame;
-        FakeLesson lesson;
-        Instances::registerFrame(&frame);
-        Instances::registerLesson(&lesson);
-        {
-            PreView view(QStringLiteral("/content/"));
-            view.resize(800, 600);
+        Registered r;
+        PreView view(QStringLiteral("/content/"));
+        view.resize(800, 600);
 
-            view.startLesson();
-            QCOMPARE(services.messageTexts(), QStringList{"Укажите картинку из готового урока."});
-            QCOMPARE(frame.toggles, 0);
-            view.addShownToLesson();
-            QCOMPARE(services.messages.size(), 2);
-            view.startTopicShow(); // no plate scene registered
-            QCOMPARE(services.messageTexts().last(), QString("Укажите тему."));
+        view.startLesson();
+        QCOMPARE(r.services.messageTexts(), QStringList{"Укажите картинку из готового урока."});
+        QCOMPARE(r.frame.toggles, 0);
+        view.addShownToLesson();
+        QCOMPARE(r.services.messages.size(), 2);
+        view.startTopicShow(); // no plate scene registered
+        QCOMPARE(r.services.messageTexts().last(), QString("Укажите тему."));
 
-            for (const char* name : {"a", "b", "c"})
-                lesson.scene.shapes().append(picture(400, 300, name).release());
-            view.startLesson();
-            QCOMPARE(frame.toggles, 1);
-            QVERIFY(view.isPlaying());
-            QCOMPARE(view.currentPicture()->picName(), QByteArray("a"));
-            QVERIFY(view.currentPicture() != lesson.scene.shapes().front()); // a copy
+        for (const char* name : {"a", "b", "c"})
+            r.lesson.scene.shapes().append(picture(400, 300, name).release());
+        view.startLesson();
+        QCOMPARE(r.frame.toggles, 1);
+        QVERIFY(view.isPlaying());
+        QCOMPARE(view.currentPicture()->picName(), QByteArray("a"));
+        QVERIFY(view.currentPicture() != r.lesson.scene.shapes().front()); // a copy
 
-            const QList<std::pair<int, QByteArray>> keys = {
-                {Qt::Key_Right, "b"},    {Qt::Key_Space, "c"}, {Qt::Key_PageDown, "a"},
-                {Qt::Key_Left, "c"},     {Qt::Key_Home, "a"},  {Qt::Key_End, "c"},
-                {Qt::Key_Backspace, "b"}};
-            for (const auto& [key, expected] : keys) {
-                QVERIFY(view.playbackKey(key, {}));
-                QCOMPARE(view.currentPicture()->picName(), expected);
-            }
-            // A double-click on the right half is one click: one step, from "b" to "c".
-            const QPoint right(view.width() * 3 / 4, view.height() / 2);
-            auto send = [&](QEvent::Type type, Qt::MouseButton button) {
-                QMouseEvent e(type, QPointF(right), QPointF(view.mapToGlobal(right)), button,
-                              button, {});
-                QCoreApplication::sendEvent(&view, &e);
-            };
-            send(QEvent::MouseMove, Qt::NoButton);
-            QTest::mouseClick(&view, Qt::LeftButton, {}, right);
-            send(QEvent::MouseButtonDblClick, Qt::LeftButton);
-            QTest::mouseRelease(&view, Qt::LeftButton, {}, right);
-            QCOMPARE(view.currentPicture()->picName(), QByteArray("c"));
-            view.playbackKey(Qt::Key_Left, {});
-
-            QVERIFY(view.playbackKey(Qt::Key_B, {}));
-            QVERIFY(view.isBlank());
-            QVERIFY(view.playbackKey(Qt::Key_Period, {}));
-            QVERIFY(!view.isBlank());
-            QVERIFY(!view.playbackKey(Qt::Key_X, {}));
-
-            // Leave at the third, cut the lesson to two: continuing starts from the first.
-            view.playbackKey(Qt::Key_End, {});
-            view.switchFullScreen();
-            QVERIFY(!view.isPlaying());
-            QVERIFY(!view.playbackKey(Qt::Key_Right, {}));
-            view.continueLesson();
-            QCOMPARE(view.currentPicture()->picName(), QByteArray("c"));
-            view.switchFullScreen();
-            Shape* last = lesson.scene.shapes().back();
-            lesson.scene.shapes().erase(last->node());
-            lesson.scene.shapes().retire(last);
-            view.continueLesson();
-            QCOMPARE(view.position(), 0);
-            QCOMPARE(view.currentPicture()->picName(), QByteArray("a"));
-
-            view.addShownToLesson();
-            QCOMPARE(lesson.added, 1);
+        const QList<std::pair<int, QByteArray>> keys = {
+            {Qt::Key_Right, "b"},    {Qt::Key_Space, "c"}, {Qt::Key_PageDown, "a"},
+            {Qt::Key_Left, "c"},     {Qt::Key_Home, "a"},  {Qt::Key_End, "c"},
+            {Qt::Key_Backspace, "b"}};
+        for (const auto& [key, expected] : keys) {
+            QVERIFY(view.playbackKey(key, {}));
+            QCOMPARE(view.currentPicture()->picName(), expected);
         }
-        Instances::unregisterLesson(&lesson);
-        Instances::unregisterFrame(&frame);
+        // A double-click on the right half is one click: one step, from "b" to "c".
+        const QPoint right(view.width() * 3 / 4, view.height() / 2);
+        auto send = [&](QEvent::Type type, Qt::MouseButton button) {
+            QMouseEvent e(type, QPointF(right), QPointF(view.mapToGlobal(right)), button, button,
+                          {});
+            QCoreApplication::sendEvent(&view, &e);
+        };
+        send(QEvent::MouseMove, Qt::NoButton);
+        QTest::mouseClick(&view, Qt::LeftButton, {}, right);
+        send(QEvent::MouseButtonDblClick, Qt::LeftButton);
+        QTest::mouseRelease(&view, Qt::LeftButton, {}, right);
+        QCOMPARE(view.currentPicture()->picName(), QByteArray("c"));
+        view.playbackKey(Qt::Key_Left, {});
+
+        QVERIFY(view.playbackKey(Qt::Key_B, {}));
+        QVERIFY(view.isBlank());
+        QVERIFY(view.playbackKey(Qt::Key_Period, {}));
+        QVERIFY(!view.isBlank());
+        QVERIFY(!view.playbackKey(Qt::Key_X, {}));
+
+        // Leave at the third, cut the lesson to two: continuing starts from the first.
+        view.playbackKey(Qt::Key_End, {});
+        view.switchFullScreen();
+        QVERIFY(!view.isPlaying());
+        QVERIFY(!view.playbackKey(Qt::Key_Right, {}));
+        view.continueLesson();
+        QCOMPARE(view.currentPicture()->picName(), QByteArray("c"));
+        view.switchFullScreen();
+        Shape* last = r.lesson.scene.shapes().back();
+        r.lesson.scene.shapes().erase(last->node());
+        r.lesson.scene.shapes().retire(last);
+        view.continueLesson();
+        QCOMPARE(view.position(), 0);
+        QCOMPARE(view.currentPicture()->picName(), QByteArray("a"));
+
+        view.addShownToLesson();
+        QCOMPARE(r.lesson.added, 1);
     }
 
     // A lesson played on a touch panel: taps and a swipe step once each, two fingers zoom and
     // pan, a stylus draws without a tool chosen; G opens the overview, whose choice is jumped to.
     void fingersStylusAndOverview() {
-        ScriptedWindowServices services;
-        FakeFrame frame;
-        FakeLesson lesson;
-        Instances::registerFrame(&frame);
-        Instances::registerLesson(&lesson);
-        {
-            PreView view(QStringLiteral("/content/"));
-            view.resize(800, 600);
-            view.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&view));
-            for (const char* name : {"a", "b", "c", "d"})
-                lesson.scene.shapes().append(picture(400, 300, name).release());
-            view.startLesson();
-            QPointingDevice* touch = QTest::createTouchDevice();
-            const auto stroke = [&](QList<QPoint> path) {
-                QTest::touchEvent(&view, touch).press(0, path.first(), &view);
-                for (const QPoint& at : path.mid(1))
-                    QTest::touchEvent(&view, touch).move(0, at, &view);
-                QTest::touchEvent(&view, touch).release(0, path.last(), &view);
-            };
-            stroke({{600, 300}}); // a tap on the right half
-            QCOMPARE(view.currentPicture()->picName(), QByteArray("b"));
-            stroke({{200, 300}});
-            QCOMPARE(view.currentPicture()->picName(), QByteArray("a"));
-            stroke({{500, 300}, {400, 305}, {300, 310}}); // a swipe to the left: on
-            QCOMPARE(view.currentPicture()->picName(), QByteArray("b"));
+        Registered r;
+        PreView view(QStringLiteral("/content/"));
+        view.resize(800, 600);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        for (const char* name : {"a", "b", "c", "d"})
+            r.lesson.scene.shapes().append(picture(400, 300, name).release());
+        view.startLesson();
+        QPointingDevice* touch = QTest::createTouchDevice();
+        const auto stroke = [&](QList<QPoint> path) {
+            QTest::touchEvent(&view, touch).press(0, path.first(), &view);
+            for (const QPoint& at : path.mid(1))
+                QTest::touchEvent(&view, touch).move(0, at, &view);
+            QTest::touchEvent(&view, touch).release(0, path.last(), &view);
+        };
+        stroke({{600, 300}}); // a tap on the right half
+        QCOMPARE(view.currentPicture()->picName(), QByteArray("b"));
+        stroke({{200, 300}});
+        QCOMPARE(view.currentPicture()->picName(), QByteArray("a"));
+        stroke({{500, 300}, {400, 305}, {300, 310}}); // a swipe to the left: on
+        QCOMPARE(view.currentPicture()->picName(), QByteArray("b"));
 
-            const double scale = view.transform().scale;
-            const double shiftY = view.transform().shift.y;
-            QTest::touchEvent(&view, touch).press(0, {300, 300}, &view).press(1, {400, 300}, &view);
-            QTest::touchEvent(&view, touch).move(0, {250, 300}, &view).move(1, {450, 300}, &view);
-            QTest::touchEvent(&view, touch).move(0, {270, 340}, &view).move(1, {470, 340}, &view);
-            QTest::touchEvent(&view, touch)
-                .release(0, {270, 340}, &view)
-                .release(1, {470, 340}, &view);
-            QVERIFY(view.transform().scale > scale * 1.9);
-            QCOMPARE(view.transform().shift.y - shiftY, 40.0);
-            QCOMPARE(view.currentPicture()->picName(), QByteArray("b"));
+        const double scale = view.transform().scale;
+        const double shiftY = view.transform().shift.y;
+        QTest::touchEvent(&view, touch).press(0, {300, 300}, &view).press(1, {400, 300}, &view);
+        QTest::touchEvent(&view, touch).move(0, {250, 300}, &view).move(1, {450, 300}, &view);
+        QTest::touchEvent(&view, touch).move(0, {270, 340}, &view).move(1, {470, 340}, &view);
+        QTest::touchEvent(&view, touch).release(0, {270, 340}, &view).release(1, {470, 340}, &view);
+        QVERIFY(view.transform().scale > scale * 1.9);
+        QCOMPARE(view.transform().shift.y - shiftY, 40.0);
+        QCOMPARE(view.currentPicture()->picName(), QByteArray("b"));
 
-            QPointingDevice stylus("stylus", 7, QInputDevice::DeviceType::Stylus,
-                                   QPointingDevice::PointerType::Pen,
-                                   QInputDevice::Capability::Position, 1, 2);
-            const auto pen = [&](QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
-                QTabletEvent e(type, &stylus, at, view.mapToGlobal(at), 0.5, 0, 0, 0, 0, 0, {},
-                               Qt::LeftButton, buttons);
-                QCoreApplication::sendEvent(&view, &e);
-            };
-            pen(QEvent::TabletPress, {300, 200}, Qt::LeftButton);
-            pen(QEvent::TabletMove, {360, 240}, Qt::LeftButton);
-            pen(QEvent::TabletRelease, {420, 260}, Qt::NoButton);
-            QVERIFY(view.strokes() && !view.strokes()->isEmpty());
-            QCOMPARE(view.penTool(), PreView::PenTool::None);
-            QCOMPARE(view.currentPicture()->picName(), QByteArray("b"));
+        QPointingDevice stylus("stylus", 7, QInputDevice::DeviceType::Stylus,
+                               QPointingDevice::PointerType::Pen,
+                               QInputDevice::Capability::Position, 1, 2);
+        const auto pen = [&](QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
+            QTabletEvent e(type, &stylus, at, view.mapToGlobal(at), 0.5, 0, 0, 0, 0, 0, {},
+                           Qt::LeftButton, buttons);
+            QCoreApplication::sendEvent(&view, &e);
+        };
+        pen(QEvent::TabletPress, {300, 200}, Qt::LeftButton);
+        pen(QEvent::TabletMove, {360, 240}, Qt::LeftButton);
+        pen(QEvent::TabletRelease, {420, 260}, Qt::NoButton);
+        QVERIFY(view.strokes() && !view.strokes()->isEmpty());
+        QCOMPARE(view.penTool(), PreView::PenTool::None);
+        QCOMPARE(view.currentPicture()->picName(), QByteArray("b"));
 
-            ShowOverview overview(view.playback());
-            connect(&view.playback(), &Playback::overviewWanted, &overview,
-                    [&] { overview.open(&view); });
-            QVERIFY(view.playbackKey(Qt::Key_G, {}));
-            auto* grid = view.findChild<OverviewGrid*>();
-            QVERIFY(grid && grid->isVisible() && grid->chosen() == 1);
-            QVERIFY(!view.playbackKey(Qt::Key_Right, {})); // the grid's now
-            QTest::keyClick(grid, Qt::Key_Right);
-            QTest::keyClick(grid, Qt::Key_Right);
-            QTest::keyClick(grid, Qt::Key_Return);
-            QCOMPARE(view.currentPicture()->picName(), QByteArray("d"));
-            QVERIFY(!overview.isOpen());
-            QVERIFY(view.playbackKey(Qt::Key_Home, {}));
-        }
-        Instances::unregisterLesson(&lesson);
-        Instances::unregisterFrame(&frame);
+        ShowOverview overview(view.playback());
+        connect(&view.playback(), &Playback::overviewWanted, &overview,
+                [&] { overview.open(&view); });
+        QVERIFY(view.playbackKey(Qt::Key_G, {}));
+        auto* grid = view.findChild<OverviewGrid*>();
+        QVERIFY(grid && grid->isVisible() && grid->chosen() == 1);
+        QVERIFY(!view.playbackKey(Qt::Key_Right, {})); // the grid's now
+        QTest::keyClick(grid, Qt::Key_Right);
+        QTest::keyClick(grid, Qt::Key_Right);
+        QTest::keyClick(grid, Qt::Key_Return);
+        QCOMPARE(view.currentPicture()->picName(), QByteArray("d"));
+        QVERIFY(!overview.isOpen());
+        QVERIFY(view.playbackKey(Qt::Key_Home, {}));
     }
 
     // B (and the white board, W) covers everything over the picture too: the movie, the clip
