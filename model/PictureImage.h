@@ -95,6 +95,11 @@ public:
     // that no other thread uses meanwhile (a copy() made for it).
     void prepareScreenCopy(QSize target);
 
+    // Whatever image it holds now, at whatever size (the last drawn, a screen copy or the
+    // small decode); null when it holds none. Decodes nothing: thumbnails of what the views
+    // already show.
+    QImage heldImage() const;
+
     // Bytes of decoded pixels held now (source decode, the frame last read, screen copies).
     qint64 decodedBytes() const;
 

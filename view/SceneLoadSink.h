@@ -6,10 +6,10 @@
 #include <functional>
 
 // The plate view's listener to a fragment load (Scene::loadFragment): the progress goes to
-// the program-wide loading window (Instances::single<LoadDlg>(), when one exists at that moment), and
-// the size each picture will be shown at is the view's answer, so that pictures decode once
-// at the strip's size. The pictures themselves go to the scene. The failure that ended the
-// load and the pictures that did not decode are told when the load has ended (showFailures).
+// the program-wide loading window (Instances::single<LoadDlg>(), when one exists at that moment),
+// and the size each picture will be shown at is the view's answer, so that pictures decode once at
+// the strip's size. The pictures themselves go to the scene. The failure that ended the load and
+// the pictures that did not decode are told when the load has ended (showFailures).
 class SceneLoadSink : public FragmentSink {
 public:
     explicit SceneLoadSink(std::function<QSize(const BmpRect&)> shownSize);

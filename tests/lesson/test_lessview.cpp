@@ -485,7 +485,8 @@ private slots:
 
         lesson.setModified(true);
         lesson.loadLessonFile(file);
-        QTRY_VERIFY(lesson.loadingWindow() && Instances::single<LoadDlg>() == lesson.loadingWindow());
+        QTRY_VERIFY(lesson.loadingWindow() &&
+                    Instances::single<LoadDlg>() == lesson.loadingWindow());
         QVERIFY(lesson.isLoading() && !lesson.isModified());
         QCOMPARE(view->scene().filePath(), QString()); // nothing to save over
         lesson.saveLessonFile();
