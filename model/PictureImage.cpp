@@ -472,14 +472,6 @@ void PictureImage::prepareScreenCopy(QSize target) {
 
 // The image last drawn is left out: it shares its pixels with one of these, or with the
 // holder it was copied from.
-QImage PictureImage::heldImage() const {
-    if (!m_shown.isNull())
-        return m_shown;
-    if (!m_screen.empty() && !m_screen.front().isNull())
-        return m_screen.front();
-    return m_still;
-}
-
 qint64 PictureImage::decodedBytes() const {
     return m_still.sizeInBytes() + m_lastRead.sizeInBytes() + m_screenBytes;
 }

@@ -98,7 +98,11 @@ public:
     // Whatever image it holds now, at whatever size (the last drawn, a screen copy or the
     // small decode); null when it holds none. Decodes nothing: thumbnails of what the views
     // already show.
-    QImage heldImage() const;
+    QImage heldImage() const {
+        if (!m_shown.isNull())
+            return m_shown;
+        return !m_screen.empty() && !m_screen.front().isNull() ? m_screen.front() : m_still;
+    }
 
     // Bytes of decoded pixels held now (source decode, the frame last read, screen copies).
     qint64 decodedBytes() const;

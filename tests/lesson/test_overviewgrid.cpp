@@ -62,7 +62,8 @@ private slots:
         QSignalSpy dismissals(&grid, &OverviewGrid::dismissed);
         for (int key : keys) {
             if (key > 0xff) { // QTest sends Latin keys only
-                QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(QChar(key)));
+                QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier,
+                                key <= 0xffff ? QString(QChar(key)) : QString());
                 QApplication::sendEvent(&grid, &press);
             } else {
                 QTest::keyClick(&grid, Qt::Key(key));

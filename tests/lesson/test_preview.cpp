@@ -24,6 +24,7 @@
 #include <QWheelEvent>
 
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -229,12 +230,12 @@ private slots:
         for (const char* name : {"a", "b", "c", "d"})
             r.lesson.scene.shapes().append(picture(400, 300, name).release());
         view.startLesson();
-        QPointingDevice* touch = QTest::createTouchDevice();
+        const std::unique_ptr<QPointingDevice> touch(QTest::createTouchDevice());
         const auto stroke = [&](QList<QPoint> path) {
-            QTest::touchEvent(&view, touch).press(0, path.first(), &view);
+            QTest::touchEvent(&view, touch.get()).press(0, path.first(), &view);
             for (const QPoint& at : path.mid(1))
-                QTest::touchEvent(&view, touch).move(0, at, &view);
-            QTest::touchEvent(&view, touch).release(0, path.last(), &view);
+                QTest::touchEvent(&view, touch.get()).move(0, at, &view);
+            QTest::touchEvent(&view, touch.get()).release(0, path.last(), &view);
         };
         stroke({{600, 300}}); // a tap on the right half
         QCOMPARE(view.currentPicture()->picName(), QByteArray("b"));
@@ -245,10 +246,14 @@ private slots:
 
         const double scale = view.transform().scale;
         const double shiftY = view.transform().shift.y;
-        QTest::touchEvent(&view, touch).press(0, {300, 300}, &view).press(1, {400, 300}, &view);
-        QTest::touchEvent(&view, touch).move(0, {250, 300}, &view).move(1, {450, 300}, &view);
-        QTest::touchEvent(&view, touch).move(0, {270, 340}, &view).move(1, {470, 340}, &view);
-        QTest::touchEvent(&view, touch).release(0, {270, 340}, &view).release(1, {470, 340}, &view);
+        QTest::touchEvent(&view, touch.get())
+            .press(0, {300, 300}, &view)
+            .press(1, {400, 300}, &view);
+        QTest::touchEvent(&view, touch.get()).move(0, {250, 300}, &view).move(1, {450, 300}, &view);
+        QTest::touchEvent(&view, touch.get()).move(0, {270, 340}, &view).move(1, {470, 340}, &view);
+        QTest::touchEvent(&view, touch.get())
+            .release(0, {270, 340}, &view)
+            .release(1, {470, 340}, &view);
         QVERIFY(view.transform().scale > scale * 1.9);
         QCOMPARE(view.transform().shift.y - shiftY, 40.0);
         QCOMPARE(view.currentPicture()->picName(), QByteArray("b"));
