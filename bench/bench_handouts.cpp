@@ -4,6 +4,7 @@
 // pictures <= 10 s), the file's size, and the longest the event loop was held meanwhile
 // (the window must stay responsive).
 
+#include "BusyPicture.h"
 #include "HandoutJob.h"
 #include "ScriptedWindowServices.h"
 
@@ -28,25 +29,7 @@ constexpr int kPictures = 100;
 constexpr int kDistinct = 20; // each is decoded for its own cell all the same
 
 QByteArray makePicture(int i, QSize size) {
-    QImage image(size, QImage::Format_RGB32);
-    QPainter p(&image);
-    QLinearGradient sky(0, 0, 0, size.height());
-    sky.setColorAt(0, QColor::fromHsv((i * 37) % 360, 120, 250));
-    sky.setColorAt(1, QColor::fromHsv((i * 37 + 90) % 360, 200, 120));
-    p.fillRect(image.rect(), sky);
-    p.setRenderHint(QPainter::Antialiasing);
-    for (int k = 0; k < 60; ++k) {
-        p.setBrush(QColor::fromHsv((k * 23 + i * 11) % 360, 180, 200));
-        p.setPen(QPen(Qt::black, 3));
-        p.drawEllipse(QPoint((k * 263 + i * 71) % size.width(), (k * 151 + i * 43) % size.height()),
-                      20 + k % 90, 15 + k % 70);
-    }
-    p.end();
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", 85);
-    return bytes;
+    return busyPicture(i, size, {60, 20, 90, 15, 70});
 }
 
 struct Run {

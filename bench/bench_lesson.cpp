@@ -4,6 +4,7 @@
 // and one repaint of the fitted row (goal <= 2 ms). Medians over several runs.
 
 #include "BmpRectStream.h"
+#include "BusyPicture.h"
 #include "LessView.h"
 #include "LessonSaving.h"
 #include "ScriptedWindowServices.h"
@@ -34,25 +35,7 @@ constexpr int kRepaints = 50;
 const QSize kPane(1400, 200);
 
 QByteArray makePicture(int i) {
-    QImage image(kWidth, kHeight, QImage::Format_RGB32);
-    QPainter p(&image);
-    QLinearGradient sky(0, 0, 0, kHeight);
-    sky.setColorAt(0, QColor::fromHsv((i * 37) % 360, 120, 250));
-    sky.setColorAt(1, QColor::fromHsv((i * 37 + 90) % 360, 200, 120));
-    p.fillRect(image.rect(), sky);
-    p.setRenderHint(QPainter::Antialiasing);
-    for (int k = 0; k < 40; ++k) {
-        p.setBrush(QColor::fromHsv((k * 23 + i * 11) % 360, 180, 200));
-        p.setPen(QPen(Qt::black, 3));
-        p.drawEllipse(QPoint((k * 263 + i * 71) % kWidth, (k * 151 + i * 43) % kHeight),
-                      20 + k % 60, 15 + k % 50);
-    }
-    p.end();
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", 85);
-    return bytes;
+    return busyPicture(i, {kWidth, kHeight}, {40, 20, 60, 15, 50});
 }
 
 std::vector<QByteArray> writeLesson(const QString& path) {

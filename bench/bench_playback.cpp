@@ -5,6 +5,7 @@
 // the same picture, measured in the same run.
 
 #include "BmpRectStream.h"
+#include "BusyPicture.h"
 #include "DisplayState.h"
 #include "FrameControl.h"
 #include "Instances.h"
@@ -34,25 +35,7 @@ constexpr int kJumps = 10;
 const QSize kScreen(1920, 1080);
 
 QByteArray makePicture(int i) {
-    QImage image(1600, 1200, QImage::Format_RGB32);
-    QPainter p(&image);
-    QLinearGradient sky(0, 0, 0, 1200);
-    sky.setColorAt(0, QColor::fromHsv((i * 37) % 360, 120, 250));
-    sky.setColorAt(1, QColor::fromHsv((i * 37 + 90) % 360, 200, 120));
-    p.fillRect(image.rect(), sky);
-    p.setRenderHint(QPainter::Antialiasing);
-    for (int k = 0; k < 60; ++k) {
-        p.setBrush(QColor::fromHsv((k * 23 + i * 11) % 360, 180, 200));
-        p.setPen(QPen(Qt::black, 3));
-        p.drawEllipse(QPoint((k * 263 + i * 71) % 1600, (k * 151 + i * 43) % 1200), 40 + k % 90,
-                      30 + k % 70);
-    }
-    p.end();
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", 85);
-    return bytes;
+    return busyPicture(i, {1600, 1200});
 }
 
 class Frame : public FrameControl {

@@ -6,6 +6,7 @@
 // loader, which runs no event loop at all.
 
 #include "BmpRectStream.h"
+#include "BusyPicture.h"
 #include "FragmentLoading.h"
 #include "FragmentSink.h"
 #include "KovrelView.h"
@@ -37,25 +38,7 @@ constexpr int kTickMs = 5;
 const QSize kPane(1400, 230);
 
 QByteArray makePlate(int i) {
-    QImage image(kPlateW, kPlateH, QImage::Format_RGB32);
-    QPainter p(&image);
-    QLinearGradient sky(0, 0, 0, kPlateH);
-    sky.setColorAt(0, QColor::fromHsv((i * 37) % 360, 120, 250));
-    sky.setColorAt(1, QColor::fromHsv((i * 37 + 90) % 360, 200, 120));
-    p.fillRect(image.rect(), sky);
-    p.setRenderHint(QPainter::Antialiasing);
-    for (int k = 0; k < 60; ++k) {
-        p.setBrush(QColor::fromHsv((k * 23 + i * 11) % 360, 180, 200));
-        p.setPen(QPen(Qt::black, 3));
-        p.drawEllipse(QPoint((k * 263 + i * 71) % kPlateW, (k * 151 + i * 43) % kPlateH),
-                      40 + k % 90, 30 + k % 70);
-    }
-    p.end();
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", 85);
-    return bytes;
+    return busyPicture(i, {kPlateW, kPlateH});
 }
 
 std::vector<QByteArray> writeFragment(const QString& path) {
